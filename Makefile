@@ -1,0 +1,39 @@
+# The two commands a newcomer needs: `make demo` and `make test`. Both install what is missing first.
+BUILD ?= build
+SANITIZE_BUILD ?= build-sanitize
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+DEMO_OUT ?= out/demo
+
+.PHONY: deps build demo test test-normal test-sanitize bench clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) > /dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	bash scripts/demo.sh $(BUILD)/app/orvessa $(DEMO_OUT)
+
+test: test-normal test-sanitize
+
+test-normal: deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) > /dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) $(CMAKE_FLAGS) -DORVESSA_SANITIZE=ON > /dev/null
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVESSA_TESTS=OFF -DORVESSA_BENCH=ON > /dev/null
+	cmake --build build-bench -j $(JOBS)
+	bash bench/run.sh build-bench
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE_BUILD) build-bench out

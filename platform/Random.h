@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <random>
+
+// The source behind arc4random(). The system's needs no seeding; a seeded one makes runs repeatable.
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual std::uint32_t next() = 0;
+};
+
+class SystemRandomSource final : public RandomSource {
+public:
+    std::uint32_t next() override;
+};
+
+class SeededRandomSource final : public RandomSource {
+public:
+    explicit SeededRandomSource(std::uint64_t seed)
+        : m_engine(seed)
+    {
+    }
+    std::uint32_t next() override { return static_cast<std::uint32_t>(m_engine()); }
+
+private:
+    std::mt19937 m_engine;
+};
+
+// A uniformly distributed 32-bit number from the current context's random source.
+std::uint32_t arc4random();

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the demo need. Safe to run again:
+# when everything is present it does nothing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libstb-dev libexif-dev
+  libpugixml-dev libcairo2-dev libsdl2-dev nlohmann-json3-dev libcli11-dev
+  libplist-utils xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
