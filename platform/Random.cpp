@@ -9,7 +9,7 @@ std::uint32_t SystemRandomSource::next()
     return ::arc4random();
 }
 
-std::uint32_t arc4random()
+std::uint32_t libSystem::arc4random()
 {
     return PlatformContext::current().random().next();
 }

@@ -27,5 +27,9 @@ private:
     std::mt19937 m_engine;
 };
 
+// The platform's system library. Named apart from the C library's own arc4random, which the
+// system source uses underneath.
+namespace libSystem {
 // A uniformly distributed 32-bit number from the current context's random source.
 std::uint32_t arc4random();
+}

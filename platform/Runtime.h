@@ -22,6 +22,7 @@ public:
     };
 
     void registerClass(std::string name, std::function<std::shared_ptr<NSObject>()> alloc, std::function<void(Class&)> initialize = {});
+    void removeClass(const std::string& name) { m_classes.erase(name); }
     // Nothing when no class has that name.
     Class* objc_getClass(const std::string& name);
     // Runs the class's initialisation if it has not run, then makes an instance; null for an unknown name.

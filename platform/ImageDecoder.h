@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+// Pixels as cairo's CAIRO_FORMAT_ARGB32 wants them: premultiplied alpha in native-endian 32-bit words,
+// rows `stride` bytes apart (cairo_format_stride_for_width), already turned upright as EXIF says.
+struct DecodedImage {
+    int width { 0 };
+    int height { 0 };
+    int stride { 0 };
+    std::vector<std::uint8_t> pixels;
+};
+
+// Decodes at the smallest size not below targetWidth x targetHeight (oriented pixels: the size it will
+// be drawn at) that the format reaches cheaply; 0 x 0 means full size, and a picture smaller than the
+// target comes at full size. JPEG reduces by DCT scaling (1/8 steps), so the result may be up to twice
+// the target; PNG, GIF and BMP are area-averaged to the target's scale, keeping the aspect ratio.
+//
+// Nothing for a missing file, one that is not a JPEG, PNG, GIF or BMP, one beyond the size limits, or
+// one that cannot be decoded at all. Damaged pictures:
+// - JPEG: what libjpeg gets through with only warnings is kept, missing blocks coming out gray;
+//   fatal errors give nothing.
+// - PNG: rows after a truncation or a broken chunk are transparent; an interlaced PNG gives nothing.
+// - GIF and BMP: what stb_image makes of it (missing GIF pixels transparent, missing BMP pixels black).
+std::optional<DecodedImage> decodeImage(const std::filesystem::path& hostPath, int targetWidth, int targetHeight);

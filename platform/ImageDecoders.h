@@ -1,0 +1,162 @@
+#pragma once
+
+// The pieces the image decoders share; not part of the platform's interface.
+
+#include "platform/ImageDecoder.h"
+#include "platform/ImageHeader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+// Limits for untrusted pictures, checked before anything is allocated for their pixels. Headers that
+// exceed them are refused too, so an image that can never be drawn never gets a size.
+inline constexpr std::int64_t kMaxJpegPixels = 100'000'000;
+inline constexpr int kMaxJpegSide = 65'500;
+inline constexpr std::uint64_t kMaxJpegFileBytes = 256u << 20;
+inline constexpr std::uint64_t kJpegFrameSearchBytes = 4u << 20; // The frame header must start before this.
+// PNG is decoded row by row, so this bounds time rather than memory.
+inline constexpr std::int64_t kMaxPngPixels = 50'000'000;
+inline constexpr int kMaxPngSide = 30'000;
+// GIF, BMP and interlaced PNG are held whole while decoding.
+inline constexpr std::int64_t kMaxWholeImagePixels = 4096 * 4096;
+
+// A regular file opened for reading. Reads use pread, so there is no shared position.
+class ImageFile {
+public:
+    // Nothing for a missing or unreadable file, or anything but a regular file (a FIFO would block).
+    static std::optional<ImageFile> open(const std::filesystem::path&);
+    ImageFile(ImageFile&&) noexcept;
+    ImageFile& operator=(ImageFile&&) = delete;
+    ~ImageFile();
+
+    std::uint64_t size() const { return m_size; }
+    // Up to `length` bytes at `offset`; fewer at the end of the file or on a read error.
+    std::size_t readAt(std::uint64_t offset, std::uint8_t* out, std::size_t length) const;
+
+    struct Bytes {
+        std::unique_ptr<std::uint8_t[]> data;
+        std::size_t size { 0 };
+    };
+    // The whole file, or nothing when it is larger than maxBytes or empty.
+    std::optional<Bytes> readAll(std::uint64_t maxBytes) const;
+
+private:
+    ImageFile(int fd, std::uint64_t size)
+        : m_fd(fd)
+        , m_size(size)
+    {
+    }
+
+    int m_fd { -1 };
+    std::uint64_t m_size { 0 };
+};
+
+// Reads an ImageFile front to back through a buffer, for stb_image's callbacks.
+class ImageFileReader {
+public:
+    explicit ImageFileReader(const ImageFile& file)
+        : m_file(file)
+    {
+    }
+
+    // Fewer bytes than asked only at the end of the file.
+    std::size_t read(std::uint8_t* out, std::size_t length);
+    void skip(std::uint64_t length);
+    bool atEnd();
+
+private:
+    bool refill();
+
+    const ImageFile& m_file;
+    std::vector<std::uint8_t> m_buffer;
+    std::size_t m_begin { 0 }; // Unread bytes are m_buffer[m_begin, m_end).
+    std::size_t m_end { 0 };
+    std::uint64_t m_nextOffset { 0 }; // Where the next refill reads.
+    bool m_ended { false };
+};
+
+std::optional<ImageHeader> readImageHeader(const ImageFile&);
+
+// stb_image's own reading of a GIF or BMP header. A top-down BMP reports a negative height.
+bool stbImageInfo(std::span<const std::uint8_t> firstBytes, int& width, int& height);
+
+std::optional<DecodedImage> decodeJpeg(const ImageFile&, int orientation, int targetWidth, int targetHeight);
+std::optional<DecodedImage> decodePng(const ImageFile&, int targetWidth, int targetHeight);
+std::optional<DecodedImage> decodeGifOrBmp(const ImageFile&, int targetWidth, int targetHeight);
+
+// Pixel plumbing.
+
+struct PixelSize {
+    int width { 0 };
+    int height { 0 };
+    bool operator==(const PixelSize&) const = default;
+};
+
+// The smallest size, keeping the aspect ratio, whose width and height are both at least the target's
+// (a zero target side asks nothing of that side); never larger than the source.
+PixelSize reducedSize(int width, int height, int targetWidth, int targetHeight);
+
+// A transparent image of that size; its buffer is zeroed.
+DecodedImage allocateImage(int width, int height);
+
+inline std::uint32_t loadWord(const std::uint8_t* p)
+{
+    std::uint32_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+inline void storeWord(std::uint8_t* p, std::uint32_t word) { std::memcpy(p, &word, sizeof word); }
+
+inline std::uint32_t argbWord(std::uint32_t a, std::uint32_t r, std::uint32_t g, std::uint32_t b)
+{
+    return a << 24 | r << 16 | g << 8 | b;
+}
+
+// c * a / 255, rounded.
+inline std::uint32_t multiplyAlpha(std::uint32_t c, std::uint32_t a)
+{
+    std::uint32_t t = c * a + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
+// Straight RGBA bytes to premultiplied ARGB32 words; `rgba` may be `out`.
+void storeRgbaRow(const std::uint8_t* rgba, std::uint8_t* out, int width);
+
+// Area-averages straight-alpha RGBA rows, given top to bottom, into a premultiplied ARGB32 image no
+// larger than the source in either direction. Only one source row and one output row of sums are
+// held, so the source never needs to exist whole. Output rows not finished stay as they were.
+class RowDownscaler {
+public:
+    RowDownscaler(int sourceWidth, int sourceHeight, DecodedImage& output);
+
+    void addRow(const std::uint8_t* rgba);
+
+private:
+    // Each source column adds to at most two output columns, since the output is not wider.
+    struct Column {
+        std::uint32_t output { 0 };
+        std::uint32_t weight { 0 };     // Out of 1 << 16 for the output column.
+        std::uint32_t nextWeight { 0 }; // For output + 1.
+    };
+
+    void accumulateRow(std::uint32_t weight);
+    void finishOutputRow();
+
+    DecodedImage& m_output;
+    int m_sourceWidth { 0 };
+    int m_sourceHeight { 0 };
+    std::vector<Column> m_columns;
+    std::vector<std::uint32_t> m_rowSums;    // This source row, RGBA per output column.
+    std::vector<std::uint32_t> m_outputSums; // The output row in progress.
+    int m_sourceRow { 0 };
+    int m_outputRow { 0 };
+};
+
+// A decoded straight-alpha RGBA image (stb_image's output) at the reduced size for the target.
+DecodedImage imageFromRgba(const std::uint8_t* rgba, int width, int height, int targetWidth, int targetHeight);
