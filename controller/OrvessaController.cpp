@@ -1,0 +1,400 @@
+#include "controller/OrvessaController.h"
+
+#include "platform/Application.h"
+#include "platform/Context.h"
+#include "platform/Conversions.h"
+#include "platform/Device.h"
+#include "platform/Runtime.h"
+#include "slideshow/ImageList.h"
+#include "slideshow/SlideshowSettings.h"
+#include "touch/Synthesize.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+std::shared_ptr<OrvessaController> OrvessaController::init()
+{
+    std::string version = UIDevice::currentDevice()->systemVersion();
+    if (floatValue(version) >= kVersionGate) {
+        // Behaviour stays the same on newer systems; the user only learns why things may look off.
+        NSLog("Orvessa: made for OS versions below " + std::to_string(int(kVersionGate)) + ".0; this device runs " + version
+            + ", where the notification panel may show the widget differently.");
+    }
+    return std::shared_ptr<OrvessaController>(new OrvessaController());
+}
+
+OrvessaController::~OrvessaController()
+{
+    _view.reset();
+    _backgroundView.reset();
+    _picFrame.reset();
+    _controlBar.reset();
+    _controlBarItems.reset();
+    performSelector("releaseToolbar");
+    images.reset();
+}
+
+const Method* OrvessaController::findMethod(std::string_view selector) const
+{
+    static const MethodTable methods {
+        { "prev:", actionMethod(&OrvessaController::prev) },
+        { "next:", actionMethod(&OrvessaController::next) },
+        { "play:", actionMethod(&OrvessaController::playAction) },
+        { "pause:", actionMethod(&OrvessaController::pauseAction) },
+        { "nextanim:", actionMethod(&OrvessaController::nextanim) },
+        { "resetTransitionBOOL:", actionMethod(&OrvessaController::resetTransitionBOOL) },
+        { "showHideToolbar:", actionMethod(&OrvessaController::showHideToolbar) },
+        { "showInfoPanel:", actionMethod(&OrvessaController::showInfoPanel) },
+        { "goToTwitter:", actionMethod(&OrvessaController::goToTwitter) },
+        { "goToFacebook:", actionMethod(&OrvessaController::goToFacebook) },
+        { "releaseToolbar", plainMethod(&OrvessaController::releaseToolbar) },
+    };
+    if (const Method* method = lookUp(methods, selector))
+        return method;
+    return NSObject::findMethod(selector);
+}
+
+// MARK: - The host's calls
+
+void OrvessaController::loadPlaceholderView()
+{
+    _view = UIView::initWithFrame({ CGPointZero, { kViewWidth, viewHeight() } });
+    _view->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+
+    std::shared_ptr<UIImage> background = UIImage::imageWithContentsOfFile(kBackgroundImagePath);
+    std::shared_ptr<UIImage> stretchable;
+    if (background) {
+        CGSize size = background->size();
+        stretchable = background->stretchableImageWithLeftCapWidth(int(std::floor(size.width * 0.5f)), int(std::floor(size.height * 0.5f)));
+    }
+    _backgroundView = UIImageView::initWithImage(stretchable);
+    _backgroundView->setFrame(CGRectInset(_view->bounds(), 2.0f, 0.0f));
+    _backgroundView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+    _view->addSubview(_backgroundView);
+
+    initalized = false;
+}
+
+void OrvessaController::loadFullView()
+{
+    // 1. Settings.
+    std::shared_ptr<const PropertyListValue> preferences;
+    SlideshowSettings slideshowSettings = loadSettings(NSHomeDirectory(), &preferences);
+    settings = preferences;
+    secondsPerSlide = slideshowSettings.secondsPerSlide;
+
+    // 2. The picture frame, invisible, inside the background's current frame.
+    CGRect pictureRect = CGRectInset(_backgroundView ? _backgroundView->frame() : CGRectZero, 3.0f, 3.0f);
+    _picFrame = TransitionImageView::initWithFrame(pictureRect);
+    _picFrame->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+    _picFrame->setAlpha(0.0f);
+    if (slideshowSettings.preserveAspect)
+        _picFrame->setContentMode(UIViewContentModeScaleAspectFit);
+
+    // 3. The image list.
+    images = loadImageList(NSHomeDirectory(), slideshowSettings.shuffle);
+
+    // 4. The first photo, at once.
+    _picFrame->setImage(UIImage::imageWithContentsOfFile(images->at(0)));
+    currentImage = 0;
+
+    // 5. Rounded corners, then into the row above the background.
+    _picFrame->layer().setMasksToBounds(true);
+    _picFrame->layer().setCornerRadius(3.0f);
+    if (_view)
+        _view->addSubview(_picFrame);
+
+    // 6. The overlay, invisible.
+    loadOverlayControls();
+
+    // 7. The auto-advance timer; the first advance comes one interval from now. A host that asks for
+    // a second full view without unloading would otherwise orphan a timer that holds us for ever.
+    stopNextTimer();
+    scheduleNextTimer();
+
+    // 8. Flags.
+    playing = true;
+    transitioning = false;
+    initalized = true;
+
+    // 9. Fade the picture in.
+    UIView::beginAnimations("fadeIn", nullptr);
+    UIView::setAnimationDuration(0.5);
+    _picFrame->setAlpha(1.0f);
+    UIView::commitAnimations();
+}
+
+void OrvessaController::unloadView()
+{
+    _view.reset();
+    _backgroundView.reset();
+    if (!initalized)
+        return;
+    _picFrame.reset();
+    _controlBar.reset();
+    _controlBarItems.reset();
+    images.reset();
+    if (!playing)
+        return;
+    playing = false;
+    stopNextTimer();
+}
+
+std::shared_ptr<NSObject> OrvessaController::launchURLForTapLocation(CGPoint location)
+{
+    std::shared_ptr<UITouch> touch = UITouch::alloc();
+    std::shared_ptr<UIView> rootView = view();
+    // A message to a missing view answers the zero point, as on the platform.
+    CGPoint windowLocation = rootView ? rootView->convertPointToView(location, rootView->window()) : CGPointZero;
+    touch = UITouchSynthesize::initWithPointAndView(std::move(touch), windowLocation, rootView.get());
+    if (!touch)
+        return nullptr;
+
+    std::shared_ptr<UIEvent> began = UIEventSynthesize::initWithTouch(UIEvent::alloc(), touch);
+    if (UIView* hitView = touch->view())
+        hitView->touchesBegan(began ? began->allTouches() : UITouchSet {}, began.get());
+
+    touch->setPhase(UITouchPhaseEnded);
+    std::shared_ptr<UIEvent> ended = UIEventSynthesize::initWithTouch(UIEvent::alloc(), touch);
+    if (UIView* hitView = touch->view())
+        hitView->touchesEnded(ended ? ended->allTouches() : UITouchSet {}, ended.get());
+
+    began.reset();
+    ended.reset();
+    touch.reset();
+    return nullptr;
+}
+
+std::vector<WeeAppStateField> OrvessaController::debugState() const
+{
+    WeeAppStateField::Value imageList = nullptr;
+    if (images)
+        imageList = *images;
+    return {
+        { "initalized", initalized },
+        { "playing", playing },
+        { "transitioning", transitioning },
+        { "currentImage", std::int64_t { currentImage } },
+        { "secondsPerSlide", double { secondsPerSlide } },
+        { "images", std::move(imageList) },
+        { "hasView", _view != nullptr },
+    };
+}
+
+// MARK: - Playback
+
+void OrvessaController::showCurrentImageAtOnce()
+{
+    if (_picFrame && images)
+        _picFrame->setImage(UIImage::imageWithContentsOfFile(images->at(std::size_t(currentImage))));
+}
+
+void OrvessaController::scheduleNextTimer()
+{
+    _nextTimer = NSTimer::scheduledTimerWithTimeInterval(double(secondsPerSlide), shared_from_this(), "nextanim:", true);
+}
+
+void OrvessaController::stopNextTimer()
+{
+    if (_nextTimer)
+        _nextTimer->invalidate();
+    _nextTimer.reset();
+}
+
+void OrvessaController::prev(NSObject*)
+{
+    if (transitioning || !images || images->empty())
+        return;
+    currentImage = currentImage > 0 ? currentImage - 1 : std::int32_t(images->size()) - 1;
+    showCurrentImageAtOnce();
+    if (playing) {
+        stopNextTimer();
+        scheduleNextTimer();
+    }
+}
+
+void OrvessaController::next(NSObject*)
+{
+    if (transitioning || !images || images->empty())
+        return;
+    currentImage = std::size_t(currentImage) + 1 < images->size() ? currentImage + 1 : 0;
+    showCurrentImageAtOnce();
+    if (playing) {
+        stopNextTimer();
+        scheduleNextTimer();
+    }
+}
+
+void OrvessaController::nextanim(NSObject*)
+{
+    transitioning = true;
+    if (images && !images->empty()) {
+        currentImage = std::size_t(currentImage) + 1 < images->size() ? currentImage + 1 : 0;
+        if (_picFrame)
+            _picFrame->setImageWithTransitionAnimation(UIImage::imageWithContentsOfFile(images->at(std::size_t(currentImage))), true);
+    }
+    // The run loop alone holds this timer; it keeps the controller alive until it has fired.
+    NSTimer::scheduledTimerWithTimeInterval(1.0, shared_from_this(), "resetTransitionBOOL:", false);
+}
+
+void OrvessaController::resetTransitionBOOL(NSObject*)
+{
+    transitioning = false;
+}
+
+void OrvessaController::swapPlayPauseItem(const std::shared_ptr<UIBarButtonItem>& from, const std::shared_ptr<UIBarButtonItem>& to)
+{
+    if (!_controlBarItems)
+        return;
+    auto slot = std::find(_controlBarItems->begin(), _controlBarItems->end(), from);
+    if (slot != _controlBarItems->end())
+        *slot = to;
+    if (_controlBar)
+        _controlBar->setItems(*_controlBarItems, true);
+}
+
+void OrvessaController::playAction(NSObject*)
+{
+    // Out of turn it would schedule a second timer and leave the first running for ever.
+    if (playing)
+        return;
+    scheduleNextTimer();
+    swapPlayPauseItem(play, pause);
+    playing = true;
+}
+
+void OrvessaController::pauseAction(NSObject*)
+{
+    if (!playing)
+        return;
+    stopNextTimer();
+    swapPlayPauseItem(pause, play);
+    playing = false;
+}
+
+// MARK: - The overlay
+
+void OrvessaController::loadOverlayControls()
+{
+    if (!_picFrame || !_view)
+        return;
+    CGRect p = _picFrame->frame();
+
+    _controlBar = UIToolbar::initWithFrame(CGRectMake(p.origin.x, p.origin.y + p.size.height - 44.0f, p.size.width, 44.0f));
+    _controlBar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+    _view->addSubview(_controlBar);
+    _controlBar->setUserInteractionEnabled(true);
+    _picFrame->setUserInteractionEnabled(true);
+    _controlBar->setAlpha(0.0f);
+
+    initToolbar();
+    auto space = [] { return UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemFlexibleSpace, {}, {}); };
+    _controlBarItems = std::vector { back, space(), pause, space(), forward };
+    _controlBar->setItems(*_controlBarItems);
+    _controlBar->setTranslucent(true);
+    _controlBar->setBarStyle(UIBarStyleBlack);
+
+    auto infoButton = UIButton::buttonWithType(UIButtonTypeInfoLight);
+    _infoButton = infoButton;
+    infoButton->setBackgroundColor(UIColor::blackColor());
+    infoButton->layer().setCornerRadius(12.0f);
+    infoButton->addTarget(weak_from_this(), "showInfoPanel:", UIControlEventTouchUpInside);
+    CGSize info = infoButton->frame().size;
+    infoButton->setFrame(CGRectMake(p.origin.x + p.size.width - info.width, p.origin.y, info.width, info.height));
+    infoButton->setAlpha(0.0f);
+    _view->addSubview(infoButton);
+
+    auto twitterButton = makeLinkButton(kTwitterImagePath, "goToTwitter:", CGRectMake(p.origin.x + p.size.width - 24.0f, p.origin.y + info.height + 5.0f, 24.0f, 24.0f));
+    _twitterButton = twitterButton;
+    _view->addSubview(twitterButton);
+
+    CGRect t = twitterButton->frame();
+    auto facebookButton = makeLinkButton(kFacebookImagePath, "goToFacebook:", CGRectMake(p.origin.x + p.size.width - 24.0f, t.origin.y + t.size.height + 5.0f, 24.0f, 24.0f));
+    _facebookButton = facebookButton;
+    _view->addSubview(facebookButton);
+
+    auto recognizer = UITapGestureRecognizer::initWithTarget(weak_from_this(), "showHideToolbar:");
+    recognizer->setCancelsTouchesInView(false);
+    recognizer->setDelegate(std::weak_ptr<UIGestureRecognizerDelegate>(sharedAs<OrvessaController>()));
+    _picFrame->addGestureRecognizer(std::move(recognizer));
+}
+
+std::shared_ptr<UIButton> OrvessaController::makeLinkButton(const char* imagePath, const char* action, CGRect frame)
+{
+    auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+    button->setImage(UIImage::imageWithContentsOfFile(imagePath), UIControlStateNormal);
+    button->addTarget(weak_from_this(), action, UIControlEventTouchUpInside);
+    button->setFrame(frame);
+    button->setAlpha(0.0f);
+    return button;
+}
+
+void OrvessaController::initToolbar()
+{
+    back = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemRewind, weak_from_this(), "prev:");
+    forward = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemFastForward, weak_from_this(), "next:");
+    play = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemPlay, weak_from_this(), "play:");
+    pause = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemPause, weak_from_this(), "pause:");
+}
+
+void OrvessaController::releaseToolbar()
+{
+    back.reset();
+    forward.reset();
+    play.reset();
+    pause.reset();
+}
+
+void OrvessaController::showHideToolbar(NSObject*)
+{
+    if (!_controlBar)
+        return;
+    UIView::beginAnimations("toolbaranim", nullptr);
+    UIView::setAnimationDuration(0.5);
+    float alpha = _controlBar->alpha() == 0.0f ? 1.0f : 0.0f;
+    _controlBar->setAlpha(alpha);
+    for (const auto& weakButton : { _infoButton, _twitterButton, _facebookButton }) {
+        if (auto button = weakButton.lock())
+            button->setAlpha(alpha);
+    }
+    UIView::commitAnimations();
+}
+
+bool OrvessaController::gestureRecognizerShouldReceiveTouch(UIGestureRecognizer*, UITouch* touch)
+{
+    UIView* touched = touch ? touch->view() : nullptr;
+    if (touched && isKindOfClass<UIToolbar>(touched->superview()))
+        return false;
+    if (isKindOfClass<UIToolbar>(touched))
+        return false;
+    return true;
+}
+
+void OrvessaController::showInfoPanel(NSObject*)
+{
+    auto alert = UIAlertView::initWithTitle(kInfoTitle, kInfoMessage, {}, "OK");
+    alert->show();
+}
+
+void OrvessaController::goToTwitter(NSObject*)
+{
+    if (auto url = NSURL::URLWithString(kTwitterPageURL))
+        UIApplication::sharedApplication().openURL(*url);
+}
+
+void OrvessaController::goToFacebook(NSObject*)
+{
+    if (auto url = NSURL::URLWithString(kFacebookPageURL))
+        UIApplication::sharedApplication().openURL(*url);
+}
+
+void registerOrvessaClasses(Runtime& runtime)
+{
+    runtime.registerClass(
+        "OrvessaController", [] { return OrvessaController::init(); },
+        [](Runtime::Class& cls) {
+            // The widget's bundle lives as long as the class: the runtime keeps it.
+            cls.heldForever.push_back(NSBundle::bundleForClass(cls.name));
+        });
+}

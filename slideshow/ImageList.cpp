@@ -1,0 +1,34 @@
+#include "slideshow/ImageList.h"
+
+#include "platform/DeviceFilesystem.h"
+#include "platform/DirectoryListing.h"
+#include "slideshow/Shuffling.h"
+
+bool acceptsPhotoName(std::string_view name)
+{
+    for (auto suffix : kPhotoSuffixes) {
+        if (name.ends_with(suffix))
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::string> loadImageList(const std::string& homeDirectory, bool shouldShuffle)
+{
+    std::vector<std::string> images;
+    for (const char* folder : kPhotoFolders) {
+        std::string folderPath = stringByAppendingPathComponent(homeDirectory, folder);
+        auto names = contentsOfDirectoryAtPath(folderPath);
+        if (!names)
+            continue;
+        for (const auto& name : *names) {
+            if (acceptsPhotoName(name))
+                images.push_back(stringByAppendingPathComponent(folderPath, name));
+        }
+    }
+    if (images.empty())
+        images.push_back(kFallbackImagePath);
+    if (shouldShuffle)
+        shuffle(images);
+    return images;
+}
