@@ -1,0 +1,48 @@
+#pragma once
+
+#include "host/Panel.h"
+#include "host/Script.h"
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace orvessa {
+
+// Exit statuses of the command.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+// A failure the user can mend: one line on standard error, naming the file or argument.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The options every subcommand takes, as given on the command line.
+struct CommonOptions {
+    std::string home;
+    std::string photos;
+    std::string osVersion { "6.1" };
+    std::string seed;
+    int scale { 2 };
+};
+
+void addCommonOptions(CLI::App&, CommonOptions&);
+// Checks the options and finds the built resources; throws UsageError.
+HostOptions hostOptions(const CommonOptions&);
+
+// Each subcommand registers its options and returns what runs it.
+struct Subcommand {
+    CLI::App* command;
+    std::function<int()> run;
+};
+Subcommand addScriptCommand(CLI::App&, CommonOptions&);
+Subcommand addPhotosCommand(CLI::App&, CommonOptions&);
+
+// What a script's snapshot command renders with.
+ScriptRunner::SnapshotWriter scriptSnapshotWriter();
+
+}

@@ -1,0 +1,27 @@
+#include "app/Commands.h"
+
+#include "host/PhotoCheck.h"
+
+#include <iostream>
+
+namespace orvessa {
+
+Subcommand addPhotosCommand(CLI::App& app, CommonOptions& common)
+{
+    auto* command = app.add_subcommand("photos", "Show what the widget would show: its settings, its photos in order, and every name left out with the reason");
+    addCommonOptions(*command, common);
+    auto json = std::make_shared<bool>(false);
+    command->add_flag("--json", *json, "Print the report as JSON");
+
+    return { command, [json, &common] {
+        Panel panel(hostOptions(common));
+        PhotoReport report = checkPhotos();
+        if (*json)
+            std::cout << photoReportJson(report).dump(2) << '\n';
+        else
+            std::cout << formatPhotoReport(report);
+        return kExitSuccess;
+    } };
+}
+
+}

@@ -1,0 +1,10 @@
+#include "app/Commands.h"
+
+namespace orvessa {
+
+ScriptRunner::SnapshotWriter scriptSnapshotWriter()
+{
+    return {};
+}
+
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace orvessa {
+
+class Panel;
+
+struct ScriptError {
+    int line { 0 };
+    std::string message; // Without the "line N: " prefix.
+};
+
+// Runs a host script against a panel, one command a line; `#` starts a comment. Dumps go to `out`
+// as they run. The first bad line stops the script; the lines before it have run.
+class ScriptRunner {
+public:
+    // Renders the panel's window to a PNG file; empty where snapshots are not available.
+    using SnapshotWriter = std::function<void(Panel&, const std::string& path)>;
+
+    ScriptRunner(Panel&, std::ostream& out, SnapshotWriter = {});
+
+    std::optional<ScriptError> run(std::istream&);
+    // One line, numbered for error messages.
+    std::optional<ScriptError> runLine(const std::string& line, int number);
+
+    // The longest a single advance may run, so a typo cannot hang a script for years of virtual time.
+    static constexpr double kMaximumAdvance = 24 * 60 * 60;
+
+private:
+    Panel& m_panel;
+    std::ostream& m_out;
+    SnapshotWriter m_snapshot;
+};
+
+}
