@@ -1163,7 +1163,14 @@ so the photo check has something to explain.
 
 std::string scaledName(std::string_view stem, int scale)
 {
-    return std::string(stem) + (scale == 1 ? "" : "@" + std::to_string(scale) + "x") + ".png";
+    std::string name(stem);
+    if (scale != 1) {
+        name += '@';
+        name += std::to_string(scale);
+        name += 'x';
+    }
+    name += ".png";
+    return name;
 }
 
 void makeAll(AssetWriter& out)
