@@ -1,10 +1,13 @@
 #include "app/Commands.h"
+#include "render/FontCaches.h"
 
 #include <iostream>
 
 using namespace orvessa;
 
-int main(int argc, char** argv)
+namespace {
+
+int runCommand(int argc, char** argv)
 {
     CLI::App app { "orvessa: a photo-slideshow widget for a pull-down notification panel, with the panel that hosts it" };
     app.require_subcommand(1);
@@ -12,6 +15,9 @@ int main(int argc, char** argv)
     CommonOptions common;
 
     std::vector<Subcommand> commands {
+        addRunCommand(app, common),
+        addRecordCommand(app, common),
+        addSnapshotCommand(app, common),
         addScriptCommand(app, common),
         addPhotosCommand(app, common),
     };
@@ -40,4 +46,13 @@ int main(int argc, char** argv)
         return kExitFailure;
     }
     return kExitUsage;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    int status = runCommand(argc, argv);
+    releaseFontCaches();
+    return status;
 }

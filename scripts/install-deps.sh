@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libstb-dev libexif-dev
-  libpugixml-dev libcairo2-dev libsdl2-dev nlohmann-json3-dev libcli11-dev
+  libpugixml-dev libcairo2-dev libfontconfig-dev libsdl2-dev nlohmann-json3-dev libcli11-dev
   libplist-utils xvfb xauth
 )
 

@@ -1,7 +1,11 @@
+#include "render/FontCaches.h"
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int status = RUN_ALL_TESTS();
+    orvessa::releaseFontCaches();
+    return status;
 }

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+typedef struct _cairo_surface cairo_surface_t;
+
+namespace orvessa {
+
+// One picture in memory: a cairo ARGB32 image surface, owned. Movable, not copyable; a moved-from
+// frame is empty (0 x 0, no surface).
+class Frame {
+public:
+    // A transparent picture of the given size in pixels; throws std::runtime_error when cairo cannot
+    // make one (a size beyond cairo's limits, no memory).
+    Frame(int width, int height);
+    // Takes over a surface the caller made; throws std::runtime_error if it is in an error state.
+    static Frame adopt(cairo_surface_t*);
+    ~Frame();
+
+    Frame(Frame&&) noexcept;
+    Frame& operator=(Frame&&) noexcept;
+    Frame(const Frame&) = delete;
+    Frame& operator=(const Frame&) = delete;
+
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    // 0xAARRGGBB, premultiplied as cairo keeps it. Coordinates outside the picture give 0.
+    std::uint32_t pixel(int x, int y) const;
+    // Throws std::runtime_error naming the file when it cannot be written.
+    void writePng(const std::filesystem::path&) const;
+
+    // For drawing into; null for an empty frame.
+    cairo_surface_t* surface() const { return m_surface; }
+
+private:
+    Frame() = default;
+    void reset();
+
+    cairo_surface_t* m_surface { nullptr };
+    int m_width { 0 };
+    int m_height { 0 };
+};
+
+}

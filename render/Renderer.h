@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/Application.h"
+#include "platform/Clock.h"
+#include "render/Frame.h"
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+class UIWindow;
+
+namespace orvessa {
+
+// Draws a window's view tree at a moment into pixels with cairo. Keep one renderer for a run of
+// frames: it keeps what the next frame can reuse.
+// - Each image it drew, resampled once to the size drawn, so a frame only copies pixels. An entry
+//   goes when its image is gone or it was last drawn before the frame the kept pixels come from.
+// - The pixels under the first view that changes (a fading picture, the overlay): when the views
+//   beneath it are drawn exactly as last time, the frame starts from a copy of them.
+class Renderer {
+public:
+    Renderer();
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // The panel at `now`, `scale` pixels per point: a background of our own, every visible view back
+    // to front, then the topmost alert over the dimmed panel. Throws std::invalid_argument for a scale
+    // outside (0, 8], std::runtime_error when cairo fails.
+    Frame render(const UIWindow&, const std::vector<std::shared_ptr<UIAlertView>>& alerts, TimeInterval now, float scale);
+
+    // How many resampled pictures are kept now.
+    std::size_t cachedPictureCount() const;
+    // How many views the last frame took from the kept pixels instead of drawing them.
+    std::size_t reusedViewCount() const;
+
+private:
+    struct Caches;
+    std::unique_ptr<Caches> m_caches;
+};
+
+// One frame with a renderer of its own, for a single picture; a run of frames should share a Renderer.
+Frame renderPanel(const UIWindow&, const std::vector<std::shared_ptr<UIAlertView>>& alerts, TimeInterval now, float scale);
+
+}
