@@ -123,7 +123,8 @@ void turboJpegScaledDecode(benchmark::State& state, const std::filesystem::path&
     tjhandle handle = tjInitDecompress();
     for (auto _ : state) {
         std::ifstream in(file, std::ios::binary);
-        std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+        std::vector<unsigned char> bytes(std::filesystem::file_size(file));
+        in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
         int width = 0, height = 0, subsampling = 0, colorspace = 0;
         tjDecompressHeader3(handle, bytes.data(), bytes.size(), &width, &height, &subsampling, &colorspace);
         int count = 0;
