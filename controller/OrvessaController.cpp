@@ -202,35 +202,40 @@ void OrvessaController::stopNextTimer()
     _nextTimer.reset();
 }
 
-void OrvessaController::prev(NSObject*)
+std::int32_t OrvessaController::wrappedIndex(std::int32_t index) const
+{
+    auto count = std::int32_t(images->size());
+    return index < 0 ? count - 1 : (index >= count ? 0 : index);
+}
+
+void OrvessaController::stepAtOnce(std::int32_t delta)
 {
     if (transitioning || !images || images->empty())
         return;
-    currentImage = currentImage > 0 ? currentImage - 1 : std::int32_t(images->size()) - 1;
+    currentImage = wrappedIndex(currentImage + delta);
     showCurrentImageAtOnce();
+    // The next automatic advance comes one full interval after a manual step.
     if (playing) {
         stopNextTimer();
         scheduleNextTimer();
     }
 }
 
+void OrvessaController::prev(NSObject*)
+{
+    stepAtOnce(-1);
+}
+
 void OrvessaController::next(NSObject*)
 {
-    if (transitioning || !images || images->empty())
-        return;
-    currentImage = std::size_t(currentImage) + 1 < images->size() ? currentImage + 1 : 0;
-    showCurrentImageAtOnce();
-    if (playing) {
-        stopNextTimer();
-        scheduleNextTimer();
-    }
+    stepAtOnce(+1);
 }
 
 void OrvessaController::nextanim(NSObject*)
 {
     transitioning = true;
     if (images && !images->empty()) {
-        currentImage = std::size_t(currentImage) + 1 < images->size() ? currentImage + 1 : 0;
+        currentImage = wrappedIndex(currentImage + 1);
         if (_picFrame)
             _picFrame->setImageWithTransitionAnimation(UIImage::imageWithContentsOfFile(images->at(std::size_t(currentImage))), true);
     }

@@ -99,6 +99,9 @@ protected:
 
 private:
     OrvessaController() = default;
+    // An index one step outside the image list wraps to its other end.
+    std::int32_t wrappedIndex(std::int32_t index) const;
+    void stepAtOnce(std::int32_t delta);
     void showCurrentImageAtOnce();
     void scheduleNextTimer();
     void stopNextTimer();
