@@ -39,10 +39,17 @@ struct Subcommand {
     CLI::App* command;
     std::function<int()> run;
 };
+Subcommand addRunCommand(CLI::App&, CommonOptions&);
+Subcommand addRecordCommand(CLI::App&, CommonOptions&);
+Subcommand addSnapshotCommand(CLI::App&, CommonOptions&);
 Subcommand addScriptCommand(CLI::App&, CommonOptions&);
 Subcommand addPhotosCommand(CLI::App&, CommonOptions&);
 
 // What a script's snapshot command renders with.
-ScriptRunner::SnapshotWriter scriptSnapshotWriter();
+ScriptRunner::SnapshotWriter scriptSnapshotWriter(const HostOptions&);
+// Throws UsageError when an output would land in the home or photo folders, which are never written.
+void refuseProtectedOutput(const HostOptions&, const std::filesystem::path& output);
+// Reads a script file, or standard input for "-"; throws UsageError naming the file.
+std::string readScript(const std::string& file);
 
 }

@@ -4,8 +4,20 @@
 
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <sstream>
 
 namespace orvessa {
+
+std::string readScript(const std::string& file)
+{
+    if (file == "-")
+        return std::string(std::istreambuf_iterator<char>(std::cin), {});
+    std::ifstream stream(file);
+    if (!stream)
+        throw UsageError(file + ": cannot read the script");
+    return std::string(std::istreambuf_iterator<char>(stream), {});
+}
 
 Subcommand addScriptCommand(CLI::App& app, CommonOptions& common)
 {
@@ -16,17 +28,11 @@ Subcommand addScriptCommand(CLI::App& app, CommonOptions& common)
     command->footer("Each dump prints one line of JSON. A bad line stops the script with 'line N: ...' and exit status 2.");
 
     return { command, [file, &common] {
-        std::ifstream stream;
-        std::istream* in = &std::cin;
-        if (*file != "-") {
-            stream.open(*file);
-            if (!stream)
-                throw UsageError(*file + ": cannot read the script");
-            in = &stream;
-        }
-        Panel panel(hostOptions(common));
-        ScriptRunner runner(panel, std::cout, scriptSnapshotWriter());
-        if (auto error = runner.run(*in)) {
+        std::istringstream in(readScript(*file));
+        HostOptions options = hostOptions(common);
+        Panel panel(options);
+        ScriptRunner runner(panel, std::cout, scriptSnapshotWriter(options));
+        if (auto error = runner.run(in)) {
             std::cerr << (*file == "-" ? std::string("script") : *file) << ": line " << error->line << ": " << error->message << '\n';
             return kExitUsage;
         }

@@ -94,7 +94,10 @@ std::optional<ScriptError> ScriptRunner::runLine(const std::string& rawLine, int
             double seconds = parseNumber(command, w[1]);
             if (seconds < 0 || seconds > kMaximumAdvance)
                 throw LineFailure("advance: seconds must be from 0 to " + std::to_string(int(kMaximumAdvance)));
-            m_panel.advance(seconds);
+            if (m_advance)
+                m_advance(seconds);
+            else
+                m_panel.advance(seconds);
         } else if (command == "resize") {
             expectArguments(w, 1, "resize WIDTH");
             double width = parseNumber(command, w[1]);

@@ -24,6 +24,10 @@ public:
 
     ScriptRunner(Panel&, std::ostream& out, SnapshotWriter = {});
 
+    // Replaces what `advance S` does: a recording turns the wait into frames. By default the panel's
+    // run loop simply runs for S seconds.
+    void setAdvanceHandler(std::function<void(double seconds)> handler) { m_advance = std::move(handler); }
+
     std::optional<ScriptError> run(std::istream&);
     // One line, numbered for error messages.
     std::optional<ScriptError> runLine(const std::string& line, int number);
@@ -35,6 +39,7 @@ private:
     Panel& m_panel;
     std::ostream& m_out;
     SnapshotWriter m_snapshot;
+    std::function<void(double)> m_advance;
 };
 
 }

@@ -1,0 +1,80 @@
+#include "app/Commands.h"
+
+#include "host/DesktopWindow.h"
+#include "host/PhotoCheck.h"
+
+#include <iostream>
+#include <optional>
+
+namespace orvessa {
+
+namespace {
+
+constexpr const char* kHeadlessHint = "try 'orvessa record --seconds 15 --out DIR' instead";
+
+void checkScreenshotPath(const HostOptions& host, const std::string& file)
+{
+    std::filesystem::path path(file);
+    std::filesystem::path folder = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error))
+        throw UsageError("--screenshot: " + file + ": no folder " + folder.string() + " to write it in");
+    refuseProtectedOutput(host, path);
+}
+
+}
+
+Subcommand addRunCommand(CLI::App& app, CommonOptions& common)
+{
+    struct Options {
+        double seconds { 0 };
+        std::string screenshot;
+    };
+    auto options = std::make_shared<Options>();
+    auto* command = app.add_subcommand("run", "Open the panel in a desktop window and play the slideshow in real time");
+    addCommonOptions(*command, common);
+    auto* seconds = command->add_option("--seconds", options->seconds, "Quit after this many seconds (for tests and demos); default: run until you quit");
+    command->add_option("--screenshot", options->screenshot, "When --seconds ends the run, write the last frame drawn to this PNG file")->needs(seconds);
+    command->footer(std::string("Keys: ") + DesktopWindow::kKeysHelp + ".\nWithout a display, use 'orvessa record' or 'orvessa snapshot'.");
+
+    return { command, [options, seconds, &common] {
+        if (seconds->count() > 0 && !(options->seconds > 0))
+            throw UsageError("--seconds: must be more than 0");
+        HostOptions host = hostOptions(common);
+        host.realTime = true;
+        if (auto problem = DesktopWindow::displayProblem())
+            throw UsageError(*problem + "; " + kHeadlessHint);
+        if (!options->screenshot.empty())
+            checkScreenshotPath(host, options->screenshot);
+
+        Panel panel(host);
+        std::string summary = photoReportSummary(checkPhotos());
+        if (!summary.empty())
+            std::cerr << summary << '\n';
+
+        std::optional<DesktopWindow> window;
+        try {
+            window.emplace(panel, host.scale, std::cout);
+        } catch (const DisplayUnavailable& error) {
+            throw UsageError(std::string(error.what()) + "; " + kHeadlessHint);
+        }
+        std::cerr << "orvessa: " << DesktopWindow::kKeysHelp << '\n';
+
+        // The panel opens once the window is up, so that the fade-in is seen from its start.
+        window->reopenPanel();
+        std::optional<double> limit;
+        if (seconds->count() > 0)
+            limit = options->seconds;
+        DesktopWindow::Ending ending = window->run(limit);
+        if (ending == DesktopWindow::Ending::TimeUp && !options->screenshot.empty()) {
+            if (const Frame* frame = window->lastFrame())
+                frame->writePng(options->screenshot);
+        }
+        // The host's order: close, release the widget, and only then take the window down.
+        window->quitPanel();
+        window.reset();
+        return kExitSuccess;
+    } };
+}
+
+}
