@@ -116,8 +116,9 @@ TEST(VersionGate, EveryVersionCreatesTheSameControllerAndNewerOnesAreToldOnce)
         EXPECT_FALSE(controller->initalized);
         EXPECT_EQ(controller->view(), nullptr);
         EXPECT_EQ(platform.log().size(), gated ? 1u : 0u) << version;
-        if (gated)
+        if (gated) {
             EXPECT_NE(platform.log()[0].find(version), std::string::npos);
+        }
     }
 }
 

@@ -166,7 +166,8 @@ TEST_F(Taps, PlaceholderOnlyTapIsDeliveredToWhatIsUnderIt)
     auto probe = RecordingView::make(CGRectMake(0, 0, 316, 200));
     widget().view()->addSubview(probe);
     widget().launchURLForTapLocation({ 10, 10 });
-    ASSERT_EQ(probe->deliveries.size(), 2u);
+    EXPECT_EQ(probe->deliveries.size(), 2u);
+    probe->deliveries.clear(); // The kept touch holds the probe: break the loop.
 }
 
 TEST_F(Taps, TouchAndRecordsCarryTheWindowLocationAndPhases)
