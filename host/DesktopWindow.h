@@ -48,6 +48,7 @@ public:
     // Opens a window of the panel's size, `scale` pixels per point, and becomes the panel's link
     // opener; links with no opener are printed on `linkOutput`. Throws DisplayUnavailable when there
     // is no display, std::runtime_error when SDL cannot make the window or its renderer.
+    // NOTE: One at a time: the window starts SDL's video and quits SDL when it goes.
     DesktopWindow(Panel&, float scale, std::ostream& linkOutput);
     ~DesktopWindow();
     DesktopWindow(const DesktopWindow&) = delete;

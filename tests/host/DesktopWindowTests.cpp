@@ -471,10 +471,11 @@ TEST_F(DesktopWindowTest, SpaceReopensThePanelWithItsPhotosReadAfresh)
 
 TEST_F(DesktopWindowTest, LinkButtonStartsTheOpenerDirectlyAndReapsIt)
 {
-    // A stand-in opener that records its arguments, one a line, after their count.
+    // A stand-in opener that records its arguments, one a line, after their count; a file for each
+    // run, since two may run at once.
     TempFolder bin;
-    std::filesystem::path log = bin.path() / "opened.txt";
-    std::filesystem::path opener = bin.write("xdg-open", "#!/bin/sh\n{ echo \"$#\"; for a in \"$@\"; do echo \"$a\"; done; } >> '" + log.string() + "'\n");
+    TempFolder logs;
+    std::filesystem::path opener = bin.write("xdg-open", "#!/bin/sh\n{ echo \"$#\"; for a in \"$@\"; do echo \"$a\"; done; } > '" + logs.path().string() + "/run-'$$\n");
     std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
     ScopedEnvironment path("PATH", (bin.path().string() + ":/usr/bin:/bin").c_str());
 
@@ -502,10 +503,17 @@ TEST_F(DesktopWindowTest, LinkButtonStartsTheOpenerDirectlyAndReapsIt)
         ASSERT_TRUE(window.pumpOnce(deadline - panel.now()));
     EXPECT_EQ(window.runningLinkOpeners(), 0u) << "the openers were not reaped";
 
-    std::ifstream in(log);
-    std::stringstream recorded;
-    recorded << in.rdbuf();
-    EXPECT_EQ(recorded.str(), "1\n" + url + "\n1\n" + tricky + "\n");
+    std::vector<std::string> runs;
+    for (const auto& entry : std::filesystem::directory_iterator(logs.path())) {
+        std::ifstream in(entry.path());
+        std::stringstream recorded;
+        recorded << in.rdbuf();
+        runs.push_back(recorded.str());
+    }
+    std::sort(runs.begin(), runs.end());
+    std::vector<std::string> expected { "1\n" + url + "\n", "1\n" + tricky + "\n" };
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(runs, expected);
     EXPECT_EQ(m_linkOutput.str(), "");
 }
 
