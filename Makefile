@@ -25,7 +25,7 @@ test-normal: deps
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 test-sanitize: deps
-	cmake -S . -B $(SANITIZE_BUILD) $(CMAKE_FLAGS) -DORVESSA_SANITIZE=ON > /dev/null
+	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVESSA_SANITIZE=ON > /dev/null
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
