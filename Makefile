@@ -2,7 +2,7 @@
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc)
-CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=Release
 DEMO_OUT ?= out/demo
 
 .PHONY: deps build demo test test-normal test-sanitize bench clean

@@ -11,15 +11,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 
 std::shared_ptr<OrvessaController> OrvessaController::init()
 {
     std::string version = UIDevice::currentDevice()->systemVersion();
     if (floatValue(version) >= kVersionGate) {
         // Behaviour stays the same on newer systems; the user only learns why things may look off.
-        NSLog("Orvessa: made for OS versions below " + std::to_string(int(kVersionGate)) + ".0; this device runs " + version
-            + ", where the notification panel may show the widget differently.");
+        NSLog("Orvessa: made for OS versions below 8.0; this device runs " + version + ", where the notification panel may show the widget differently.");
     }
     return std::shared_ptr<OrvessaController>(new OrvessaController());
 }
