@@ -104,13 +104,6 @@ std::optional<std::vector<std::uint8_t>> DeviceFilesystem::readFile(const std::s
     return bytes;
 }
 
-bool DeviceFilesystem::isDirectory(const std::string& devicePath) const
-{
-    auto host = resolve(devicePath);
-    std::error_code error;
-    return host && std::filesystem::is_directory(*host, error);
-}
-
 std::string stringByAppendingPathComponent(const std::string& path, const std::string& component)
 {
     std::string head = path;

@@ -26,7 +26,6 @@ public:
 
     // The file's bytes, or nothing when it is missing, unreadable, not a regular file or larger than maxBytes.
     std::optional<std::vector<std::uint8_t>> readFile(const std::string& devicePath, std::size_t maxBytes) const;
-    bool isDirectory(const std::string& devicePath) const;
 
     // Normalises an absolute device path: no ".", "..", empty or trailing components. Nothing when
     // the path is relative or climbs above the root.

@@ -25,13 +25,6 @@ CGPoint UITouch::locationInView(const UIView* view) const
     return _window->convertPointToView(_locationInWindow, view);
 }
 
-CGPoint UITouch::previousLocationInView(const UIView* view) const
-{
-    if (!view || !_window)
-        return _previousLocationInWindow;
-    return _window->convertPointToView(_previousLocationInWindow, view);
-}
-
 std::shared_ptr<UIEvent> UIEvent::alloc()
 {
     return std::shared_ptr<UIEvent>(new UIEvent());

@@ -38,7 +38,6 @@ public:
     TimeInterval timestamp() const { return _timestamp; }
     // The location in the view's coordinates; a null view means the window's.
     CGPoint locationInView(const UIView*) const;
-    CGPoint previousLocationInView(const UIView*) const;
 
     std::int32_t _tapCount { 0 };
     CGPoint _locationInWindow {};
