@@ -270,7 +270,7 @@ TEST(PanelRendering, FrameSizeFollowsScale)
 TEST(PanelRendering, UndecodablePhotoLeavesBackgroundShowing)
 {
     TestHome home;
-    home.write(std::string(kCameraRoll) + "/IMG_0001.JPG", std::string("these are not the pixels you are looking for\n"));
+    home.write(testing_support::inCameraRoll("IMG_0001.JPG"), std::string("these are not the pixels you are looking for\n"));
     orvessa::Panel panel(panelOptions(home.path()));
     panel.open();
     panel.advance(0.6);

@@ -45,6 +45,12 @@ inline constexpr const char* kCameraRoll = "Media/DCIM/100APPLE";
 inline constexpr const char* kSynced = "Media/PhotoData/Sync/100SYNCD";
 inline constexpr const char* kPreferences = "Library/Preferences/com.apple.mobileslideshow.plist";
 
+// A name in the camera roll, relative to the home.
+inline std::string inCameraRoll(const std::string& name)
+{
+    return (std::filesystem::path(kCameraRoll) / name).string();
+}
+
 // A home folder with photos and preferences for one test.
 class TestHome : public TempFolder {
 public:

@@ -98,7 +98,7 @@ TEST(ImageList, OnlyUpperCaseExtensionsAndSyncedPhotosFirst)
 {
     TestHome home;
     for (const char* name : { "a.JPG", "b.JPEG", "c.PNG", "d.GIF", "e.BMP", "f.jpg", "g.Png", "h.MOV", "i.TIFF", "jJPG", "k.JPG.txt" })
-        home.write(std::string(testing_support::kCameraRoll) + "/" + name, std::string("x"));
+        home.write(testing_support::inCameraRoll(name), std::string("x"));
     home.makeFolder(std::string(testing_support::kCameraRoll) + "/Folder.JPG");
     home.write(std::string(testing_support::kSynced) + "/s.JPG", std::string("x"));
     home.write(std::string(testing_support::kCameraRoll) + "/sub/deep.JPG", std::string("x"));
@@ -116,7 +116,7 @@ TEST(ImageList, KeepsListingOrderWithinAFolder)
 {
     TestHome home;
     for (int i = 0; i < 40; ++i)
-        home.write(std::string(testing_support::kCameraRoll) + "/P" + std::to_string(i) + ".JPG", std::string("x"));
+        home.write(testing_support::inCameraRoll("P" + std::to_string(i) + ".JPG"), std::string("x"));
     TestPlatform platform(home.path());
     auto names = contentsOfDirectoryAtPath("/var/mobile/Media/DCIM/100APPLE");
     ASSERT_TRUE(names);
@@ -184,7 +184,7 @@ TEST(Shuffle, SameSeedSameOrderAndEveryEntryKept)
 {
     TestHome home;
     for (int i = 0; i < 12; ++i)
-        home.write(std::string(testing_support::kCameraRoll) + "/P" + std::to_string(i) + ".JPG", std::string("x"));
+        home.write(testing_support::inCameraRoll("P" + std::to_string(i) + ".JPG"), std::string("x"));
     auto shuffled = [&](std::uint64_t seed) {
         PlatformContext::Configuration configuration;
         configuration.filesystem.mount("/var/mobile", home.path());

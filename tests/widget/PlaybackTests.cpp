@@ -199,7 +199,7 @@ TEST_F(Playback, UnloadDuringAFadeStillClearsTheLockOnTime)
 
 TEST_F(Playback, UnreadablePhotoShowsAnEmptyFrameAndTheShowGoesOn)
 {
-    home.write(std::string(testing_support::kCameraRoll) + "/A.JPG", std::string("this is text"));
+    home.write(testing_support::inCameraRoll("A.JPG"), std::string("this is text"));
     home.addPhoto("B.JPG");
     openPanel();
     int broken = widget().images->at(0).ends_with("A.JPG") ? 0 : 1;
