@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=Release
 DEMO_OUT ?= out/demo
 
-.PHONY: deps build demo test test-normal test-sanitize bench clean
+.PHONY: deps build demo test lint test-normal test-sanitize bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -17,7 +17,11 @@ build: deps
 demo: build
 	bash scripts/demo.sh $(BUILD)/app/orvessa $(DEMO_OUT)
 
-test: test-normal test-sanitize
+test: lint test-normal test-sanitize
+
+# The habits tools can hold: formatting.
+lint: deps
+	bash scripts/check-format.sh
 
 test-normal: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) > /dev/null

@@ -13,7 +13,7 @@ Subcommand addPhotosCommand(CLI::App& app, CommonOptions& common)
     auto json = std::make_shared<bool>(false);
     command->add_flag("--json", *json, "Print the report as JSON");
 
-    return { command, [json, &common] {
+    auto run = [json, &common] {
         Panel panel(hostOptions(common));
         PhotoReport report = checkPhotos();
         if (*json)
@@ -21,7 +21,8 @@ Subcommand addPhotosCommand(CLI::App& app, CommonOptions& common)
         else
             std::cout << formatPhotoReport(report);
         return kExitSuccess;
-    } };
+    };
+    return { command, run };
 }
 
 }

@@ -89,7 +89,7 @@ Subcommand addRecordCommand(CLI::App& app, CommonOptions& common)
     command->add_option("--script", options->script, "A host script played as a timeline: its advances wait, its commands run when reached; it must open the panel itself");
     command->footer("Without --script the panel opens at time 0.");
 
-    return { command, [options, &common] {
+    auto run = [options, &common] {
         if (!(options->seconds > 0 && options->seconds <= kMaximumSeconds))
             throw UsageError("--seconds: must be more than 0 and at most " + std::to_string(int(kMaximumSeconds)));
         if (!(options->fps >= 1 && options->fps <= 120))
@@ -118,7 +118,8 @@ Subcommand addRecordCommand(CLI::App& app, CommonOptions& common)
         makeContactSheet(chosen, 6).writePng(sheet);
         std::cout << "wrote " << frames.size() << " frames to " << folder.string() << "/frame-*.png and the contact sheet " << sheet.string() << '\n';
         return kExitSuccess;
-    } };
+    };
+    return { command, run };
 }
 
 Subcommand addSnapshotCommand(CLI::App& app, CommonOptions& common)
@@ -135,7 +136,7 @@ Subcommand addSnapshotCommand(CLI::App& app, CommonOptions& common)
     command->add_option("--out", options->out, "The PNG file to write")->required();
     command->add_option("--script", options->script, "A host script played as a timeline, as for record");
 
-    return { command, [options, &common] {
+    auto run = [options, &common] {
         if (!(options->at >= 0 && options->at <= kMaximumSeconds))
             throw UsageError("--at: must be from 0 to " + std::to_string(int(kMaximumSeconds)));
         HostOptions host = hostOptions(common);
@@ -147,7 +148,8 @@ Subcommand addSnapshotCommand(CLI::App& app, CommonOptions& common)
         writeSnapshot(panel, renderer, host.scale, options->out);
         std::cout << "wrote " << options->out << '\n';
         return kExitSuccess;
-    } };
+    };
+    return { command, run };
 }
 
 }

@@ -37,7 +37,7 @@ Subcommand addRunCommand(CLI::App& app, CommonOptions& common)
     command->add_option("--screenshot", options->screenshot, "When --seconds ends the run, write the last frame drawn to this PNG file")->needs(seconds);
     command->footer(std::string("Keys: ") + DesktopWindow::kKeysHelp + ".\nWithout a display, use 'orvessa record' or 'orvessa snapshot'.");
 
-    return { command, [options, seconds, &common] {
+    auto run = [options, seconds, &common] {
         if (seconds->count() > 0 && !(options->seconds > 0))
             throw UsageError("--seconds: must be more than 0");
         HostOptions host = hostOptions(common);
@@ -74,7 +74,8 @@ Subcommand addRunCommand(CLI::App& app, CommonOptions& common)
         window->quitPanel();
         window.reset();
         return kExitSuccess;
-    } };
+    };
+    return { command, run };
 }
 
 }

@@ -27,7 +27,7 @@ Subcommand addScriptCommand(CLI::App& app, CommonOptions& common)
     command->add_option("file", *file, "The script: one command a line (create, placeholder, full, tap X Y, advance S, resize W, dismiss, dump, snapshot FILE, unload, destroy)")->capture_default_str();
     command->footer("Each dump prints one line of JSON. A bad line stops the script with 'line N: ...' and exit status 2.");
 
-    return { command, [file, &common] {
+    auto run = [file, &common] {
         std::istringstream in(readScript(*file));
         HostOptions options = hostOptions(common);
         Panel panel(options);
@@ -37,7 +37,8 @@ Subcommand addScriptCommand(CLI::App& app, CommonOptions& common)
             return kExitUsage;
         }
         return kExitSuccess;
-    } };
+    };
+    return { command, run };
 }
 
 }

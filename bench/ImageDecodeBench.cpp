@@ -12,6 +12,7 @@
 #include <png.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -39,7 +40,7 @@ std::vector<unsigned char> photoLikeRgb(int width, int height)
             seed = seed * 1664525u + 1013904223u;
             const int grain = static_cast<int>(seed >> 28) - 8;
             const bool block = ((x / 97) ^ (y / 61)) & 1;
-            auto clamp = [](int v) { return static_cast<unsigned char>(v < 0 ? 0 : v > 255 ? 255 : v); };
+            auto clamp = [](int v) { return static_cast<unsigned char>(std::clamp(v, 0, 255)); };
             p[0] = clamp(x * 200 / width + (block ? 40 : 0) + grain);
             p[1] = clamp(y * 180 / height + 30 + grain);
             p[2] = clamp((x + y) * 120 / (width + height) + (block ? 0 : 60) + grain);

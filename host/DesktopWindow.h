@@ -37,7 +37,10 @@ struct DisplayUnavailable : std::runtime_error {
 // directly, never through a shell), or are printed when there is none.
 class DesktopWindow {
 public:
-    enum class Ending { Quit, TimeUp };
+    enum class Ending {
+        Quit,
+        TimeUp,
+    };
 
     static constexpr const char* kTitle = "Orvessa";
     static constexpr const char* kKeysHelp = "click the row to tap it; Space closes and reopens the panel; Esc or q quits";

@@ -2,8 +2,8 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <string>
 #include <limits>
+#include <string>
 
 namespace {
 

@@ -141,7 +141,7 @@ private:
     // Each source column adds to at most two output columns, since the output is not wider.
     struct Column {
         std::uint32_t output { 0 };
-        std::uint32_t weight { 0 };     // Out of 1 << 16 for the output column.
+        std::uint32_t weight { 0 }; // Out of 1 << 16 for the output column.
         std::uint32_t nextWeight { 0 }; // For output + 1.
     };
 
@@ -152,7 +152,7 @@ private:
     int m_sourceWidth { 0 };
     int m_sourceHeight { 0 };
     std::vector<Column> m_columns;
-    std::vector<std::uint32_t> m_rowSums;    // This source row, RGBA per output column.
+    std::vector<std::uint32_t> m_rowSums; // This source row, RGBA per output column.
     std::vector<std::uint32_t> m_outputSums; // The output row in progress.
     int m_sourceRow { 0 };
     int m_outputRow { 0 };

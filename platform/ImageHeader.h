@@ -5,12 +5,17 @@
 #include <optional>
 #include <span>
 
-enum class ImageFormat { JPEG, PNG, GIF, BMP };
+enum class ImageFormat {
+    JPEG,
+    PNG,
+    GIF,
+    BMP,
+};
 
 // What a picture file says about itself, read without decoding any pixels.
 struct ImageHeader {
     ImageFormat format { ImageFormat::JPEG };
-    int pixelWidth { 0 };  // As stored in the file.
+    int pixelWidth { 0 }; // As stored in the file.
     int pixelHeight { 0 };
     int orientation { 1 }; // EXIF orientation 1..8, JPEG only; anything odd reads as 1.
 

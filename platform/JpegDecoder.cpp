@@ -163,7 +163,9 @@ std::optional<DecodedImage> decodeJpeg(const ImageFile& file, int orientation, i
 
     const bool cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
     // BGRA bytes on a little-endian machine, ARGB on a big-endian one, are cairo's 0xAARRGGBB words.
-    const int pixelFormat = cmyk ? TJPF_CMYK : std::endian::native == std::endian::little ? TJPF_BGRA : TJPF_ARGB;
+    int pixelFormat = std::endian::native == std::endian::little ? TJPF_BGRA : TJPF_ARGB;
+    if (cmyk)
+        pixelFormat = TJPF_CMYK;
     // NOTE: A warning (truncated or slightly corrupt data) still fills every row, so the picture is
     // kept; only fatal errors, including more than 500 progressive scans, give nothing.
     if (tjDecompress2(decompressor.get(), bytes->data.get(), bytes->size, image.pixels.data(), image.width, image.stride,

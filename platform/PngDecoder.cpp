@@ -49,8 +49,8 @@ struct PngDecode {
     std::optional<RowDownscaler> downscaler;
     std::vector<std::uint8_t> wholeImage; // Interlaced and reduced only.
     std::vector<std::uint8_t*> rowStarts; // Interlaced only: where each row is combined.
-    int rowsDone { 0 };                   // Not interlaced: rows stored, top first.
-    bool ended { false };                 // IEND was read.
+    int rowsDone { 0 }; // Not interlaced: rows stored, top first.
+    bool ended { false }; // IEND was read.
 };
 
 PngDecode& decodeOf(png_structp png) { return *static_cast<PngDecode*>(png_get_progressive_ptr(png)); }
@@ -173,7 +173,7 @@ std::optional<DecodedImage> decodePng(const ImageFile& file, int targetWidth, in
     if (!read.png() || !read.info())
         return std::nullopt;
     png_set_user_limits(read.png(), kMaxPngSide, kMaxPngSide);
-    png_set_chunk_cache_max(read.png(), 128);       // Ancillary chunks kept (text, sPLT, ...).
+    png_set_chunk_cache_max(read.png(), 128); // Ancillary chunks kept (text, sPLT, ...).
     png_set_chunk_malloc_max(read.png(), 8u << 20); // Any one chunk, after decompression (iCCP, zTXt).
 
     PngDecode decode;

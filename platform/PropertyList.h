@@ -21,7 +21,16 @@ constexpr std::size_t propertyListMaxDepth = 64; // Containers nested inside one
 constexpr std::size_t propertyListMaxObjects = 100000; // Values produced, counting each use of a shared binary object.
 constexpr std::size_t propertyListMaxExpandedBytes = 16 * 1024 * 1024; // String and data bytes produced.
 
-enum class PropertyListKind { Boolean, Integer, Real, String, Date, Data, Array, Dictionary };
+enum class PropertyListKind {
+    Boolean,
+    Integer,
+    Real,
+    String,
+    Date,
+    Data,
+    Array,
+    Dictionary,
+};
 
 class PropertyListValue {
 public:

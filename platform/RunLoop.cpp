@@ -2,7 +2,6 @@
 
 #include "platform/Timer.h"
 
-
 RunLoop::RunLoop(std::unique_ptr<Clock> clock)
     : m_clock(std::move(clock))
 {

@@ -117,7 +117,10 @@ protected:
     virtual void layoutSubviews() { }
 
 private:
-    enum class TouchPhase { Began, Ended };
+    enum class TouchPhase {
+        Began,
+        Ended,
+    };
     void offerTouchesToGestureRecognizers(const UITouchSet&, UIEvent*, TouchPhase);
     void resizeSubviews(CGSize oldSize);
 

@@ -9,6 +9,7 @@ packages=(
   libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libstb-dev libexif-dev
   libpugixml-dev libcairo2-dev libfontconfig-dev libsdl2-dev nlohmann-json3-dev libcli11-dev
   libplist-utils xvfb xauth
+  clang-format
 )
 
 missing=()

@@ -673,7 +673,10 @@ Bytes drawEmpty(int scale)
 
 constexpr double buttonSize = 24;
 
-enum class ButtonGlyph { Message, People };
+enum class ButtonGlyph {
+    Message,
+    People,
+};
 
 Bytes drawButton(ButtonGlyph glyph, int scale)
 {

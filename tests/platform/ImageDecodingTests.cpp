@@ -167,7 +167,7 @@ struct PngSpec {
     int bitDepth { 8 };
     bool interlaced { false };
     std::vector<png_color> palette;
-    std::vector<png_byte> paletteAlpha;        // tRNS for palette images.
+    std::vector<png_byte> paletteAlpha; // tRNS for palette images.
     std::optional<png_color_16> transparentColour; // tRNS for gray and RGB images.
 };
 
@@ -312,8 +312,7 @@ Bytes makeGif(int width, int height, const std::array<Rgba, 4>& colours, const s
         out.insert(out.end(), { static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g), static_cast<std::uint8_t>(c.b) });
     for (const GifFrame& frame : frames) {
         const bool transparent = frame.transparentIndex >= 0;
-        out.insert(out.end(), { 0x21, 0xF9, 4, static_cast<std::uint8_t>(transparent ? 1 : 0), 10, 0,
-                                  static_cast<std::uint8_t>(transparent ? frame.transparentIndex : 0), 0 });
+        out.insert(out.end(), { 0x21, 0xF9, 4, static_cast<std::uint8_t>(transparent ? 1 : 0), 10, 0, static_cast<std::uint8_t>(transparent ? frame.transparentIndex : 0), 0 });
         out.push_back(0x2C);
         putLittleEndian(out, 0, 4);
         putLittleEndian(out, static_cast<std::uint32_t>(frame.width), 2);
@@ -533,7 +532,12 @@ TEST_F(ImageHeaderReading, SizesBeyondLimitsAreRefused)
 
 // EXIF orientation
 
-enum class Corner { TopLeft, TopRight, BottomLeft, BottomRight };
+enum class Corner {
+    TopLeft,
+    TopRight,
+    BottomLeft,
+    BottomRight,
+};
 
 std::pair<int, int> insideCorner(Corner corner, int width, int height)
 {
@@ -700,10 +704,10 @@ TEST_F(JpegDecoding, DctScalingPicksTheSmallestFactorNotBelowTheTarget)
     };
     const Case cases[] = {
         { 612, 388, 1000, 750 }, // 1/8 gives 500 x 375: too short.
-        { 500, 375, 500, 375 },  // 1/8 exactly.
-        { 400, 0, 500, 375 },    // Only the width asked for.
+        { 500, 375, 500, 375 }, // 1/8 exactly.
+        { 400, 0, 500, 375 }, // Only the width asked for.
         { 1100, 800, 1500, 1125 }, // 3/8.
-        { 2001, 10, 2500, 1875 },  // 5/8: 1/2 would be 2000 wide.
+        { 2001, 10, 2500, 1875 }, // 5/8: 1/2 would be 2000 wide.
         { 4100, 3100, 4000, 3000 }, // Larger than the photo: full size, never enlarged.
     };
     for (const auto& c : cases) {
@@ -881,7 +885,7 @@ TEST_F(PngDecoding, ReducesToTheTargetScaleKeepingTheAspectRatio)
     const Case cases[] = {
         { 300, 100, 300, 150 }, // The width needs the larger scale.
         { 100, 300, 600, 300 }, // The height does.
-        { 333, 0, 333, 167 },   // Rounded up.
+        { 333, 0, 333, 167 }, // Rounded up.
         { 0, 0, 1000, 500 },
         { 1200, 100, 1000, 500 }, // Never enlarged.
     };
