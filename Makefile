@@ -3,6 +3,8 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=Release
+# The test command's builds fail on any warning.
+TEST_FLAGS = -DORVESSA_WERROR=ON
 DEMO_OUT ?= out/demo
 
 .PHONY: deps build demo test lint test-normal test-sanitize bench clean
@@ -11,7 +13,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) > /dev/null
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DORVESSA_WERROR=OFF > /dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
 demo: build
@@ -24,12 +26,12 @@ lint: deps
 	bash scripts/check-format.sh
 
 test-normal: deps
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) > /dev/null
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 test-sanitize: deps
-	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVESSA_SANITIZE=ON > /dev/null
+	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVESSA_SANITIZE=ON $(TEST_FLAGS) > /dev/null
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
