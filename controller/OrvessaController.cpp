@@ -280,13 +280,20 @@ void OrvessaController::pauseAction(NSObject*)
 
 void OrvessaController::loadOverlayControls()
 {
-    if (!_picFrame || !_view)
+    if (!_picFrame)
         return;
+    // Without a root view (a full view the host asked for without a placeholder row) everything is
+    // built all the same and added nowhere, as a message to a missing view does nothing; returning
+    // early would leave an earlier bar and items list whose play/pause slot no longer fits.
+    auto addToRoot = [this](std::shared_ptr<UIView> view) {
+        if (_view)
+            _view->addSubview(std::move(view));
+    };
     CGRect p = _picFrame->frame();
 
     _controlBar = UIToolbar::initWithFrame(CGRectMake(p.origin.x, p.origin.y + p.size.height - 44.0f, p.size.width, 44.0f));
     _controlBar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
-    _view->addSubview(_controlBar);
+    addToRoot(_controlBar);
     _controlBar->setUserInteractionEnabled(true);
     _picFrame->setUserInteractionEnabled(true);
     _controlBar->setAlpha(0.0f);
@@ -306,16 +313,16 @@ void OrvessaController::loadOverlayControls()
     CGSize info = infoButton->frame().size;
     infoButton->setFrame(CGRectMake(p.origin.x + p.size.width - info.width, p.origin.y, info.width, info.height));
     infoButton->setAlpha(0.0f);
-    _view->addSubview(infoButton);
+    addToRoot(infoButton);
 
     auto twitterButton = makeLinkButton(kTwitterImagePath, kGoToTwitterSelector, CGRectMake(p.origin.x + p.size.width - 24.0f, p.origin.y + info.height + 5.0f, 24.0f, 24.0f));
     _twitterButton = twitterButton;
-    _view->addSubview(twitterButton);
+    addToRoot(twitterButton);
 
     CGRect t = twitterButton->frame();
     auto facebookButton = makeLinkButton(kFacebookImagePath, kGoToFacebookSelector, CGRectMake(p.origin.x + p.size.width - 24.0f, t.origin.y + t.size.height + 5.0f, 24.0f, 24.0f));
     _facebookButton = facebookButton;
-    _view->addSubview(facebookButton);
+    addToRoot(facebookButton);
 
     auto recognizer = UITapGestureRecognizer::initWithTarget(weak_from_this(), kShowHideToolbarSelector);
     recognizer->setCancelsTouchesInView(false);

@@ -194,6 +194,22 @@ TEST_F(WidgetTest, UnloadStopsTheTimerAfterASecondPlaceholderRow)
     EXPECT_TRUE(watched.expired()) << "no timer keeps the controller alive";
 }
 
+TEST_F(WidgetTest, FullViewWithoutARowReplacesTheEarlierBarSoTheSlotFollowsPlaying)
+{
+    addPhotos(2);
+    openPanel();
+    widget().pauseAction(nullptr);
+    panel->placeholder(); // Out of the host's order: initalized is cleared, so unload keeps the bar.
+    panel->unload();
+    panel->full(); // And a full view with no row to put it in.
+    OrvessaController& c = widget();
+    ASSERT_TRUE(c.isPlaying());
+    ASSERT_TRUE(c.controlBarItems() && c.controlBar());
+    EXPECT_EQ(c.controlBarItems()->at(2), c.pauseItem());
+    EXPECT_EQ(c.controlBar()->items(), *c.controlBarItems());
+    EXPECT_EQ(c.controlBar()->superview(), nullptr);
+}
+
 TEST_F(WidgetTest, TeardownLeavesNoLiveObjects)
 {
     addPhotos(3);
