@@ -87,10 +87,8 @@ private:
             return placeholder();
         if (roll < 22)
             return full();
-        if (roll < 29) {
-            m_panel->unload();
-            return "unload";
-        }
+        if (roll < 29)
+            return unload();
         if (roll < 33) {
             m_panel->destroy();
             return "destroy";
@@ -133,6 +131,14 @@ private:
                 m_problem = "loadFullView leaves initalized, playing, transitioning or currentImage wrong";
         }
         return "full";
+    }
+
+    std::string unload()
+    {
+        m_panel->unload();
+        if (auto* c = widget(); c && (c->view() || c->backgroundView() || c->isPlaying() || c->nextTimer()))
+            m_problem = "unloadView leaves the root view, the background or the auto-advance timer";
+        return "unload";
     }
 
     std::string tap()
@@ -182,6 +188,8 @@ private:
     std::string checkController(const OrvessaController& c, bool current)
     {
         double now = runLoop().now();
+        if (c.viewHeight() != 200.0f)
+            return "viewHeight is not 200";
         if (c.isPlaying() != (c.nextTimer() != nullptr))
             return "playing and the auto-advance timer disagree";
         if (const auto& timer = c.nextTimer()) {
