@@ -1,6 +1,6 @@
 #include "app/Commands.h"
 
-#include "host/PhotoCheck.h"
+#include "app/PhotoCheck.h"
 
 #include <iostream>
 

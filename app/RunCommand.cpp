@@ -1,7 +1,7 @@
 #include "app/Commands.h"
 
+#include "app/PhotoCheck.h"
 #include "host/DesktopWindow.h"
-#include "host/PhotoCheck.h"
 
 #include <iostream>
 #include <optional>

@@ -29,26 +29,28 @@ OrvessaController::~OrvessaController()
     _picFrame.reset();
     _controlBar.reset();
     _controlBarItems.reset();
-    performSelector("releaseToolbar");
+    // Sent by its text through the class's table, as a dynamic message: the teardown must reach
+    // whatever answers releaseToolbar at run time, not a method bound when this was compiled.
+    performSelector(kReleaseToolbarSelector.name());
     images.reset();
 }
 
-const Method* OrvessaController::findMethod(std::string_view selector) const
+const Selector* OrvessaController::findMethod(std::string_view selector) const
 {
-    static const MethodTable methods {
-        { "prev:", actionMethod(&OrvessaController::prev) },
-        { "next:", actionMethod(&OrvessaController::next) },
-        { "play:", actionMethod(&OrvessaController::playAction) },
-        { "pause:", actionMethod(&OrvessaController::pauseAction) },
-        { "nextanim:", actionMethod(&OrvessaController::nextanim) },
-        { "resetTransitionBOOL:", actionMethod(&OrvessaController::resetTransitionBOOL) },
-        { "showHideToolbar:", actionMethod(&OrvessaController::showHideToolbar) },
-        { "showInfoPanel:", actionMethod(&OrvessaController::showInfoPanel) },
-        { "goToTwitter:", actionMethod(&OrvessaController::goToTwitter) },
-        { "goToFacebook:", actionMethod(&OrvessaController::goToFacebook) },
-        { "releaseToolbar", plainMethod(&OrvessaController::releaseToolbar) },
+    static constexpr Selector methods[] {
+        kPrevSelector,
+        kNextSelector,
+        kPlaySelector,
+        kPauseSelector,
+        kNextAnimSelector,
+        kResetTransitionSelector,
+        kShowHideToolbarSelector,
+        kShowInfoPanelSelector,
+        kGoToTwitterSelector,
+        kGoToFacebookSelector,
+        kReleaseToolbarSelector,
     };
-    if (const Method* method = lookUp(methods, selector))
+    if (const Selector* method = lookUp(methods, selector))
         return method;
     return NSObject::findMethod(selector);
 }
@@ -108,11 +110,10 @@ void OrvessaController::loadFullView()
 
     // 7. The auto-advance timer; the first advance comes one interval from now. A host that asks for
     // a second full view without unloading would otherwise orphan a timer that holds us for ever.
-    stopNextTimer();
-    scheduleNextTimer();
+    stopAutoAdvance();
+    startAutoAdvance();
 
-    // 8. Flags.
-    playing = true;
+    // 8. Flags (`playing` went with the timer).
     transitioning = false;
     initalized = true;
 
@@ -127,16 +128,15 @@ void OrvessaController::unloadView()
 {
     _view.reset();
     _backgroundView.reset();
-    if (!initalized)
-        return;
-    _picFrame.reset();
-    _controlBar.reset();
-    _controlBarItems.reset();
-    images.reset();
-    if (!playing)
-        return;
-    playing = false;
-    stopNextTimer();
+    if (initalized) {
+        _picFrame.reset();
+        _controlBar.reset();
+        _controlBarItems.reset();
+        images.reset();
+    }
+    // Whatever `initalized` says: a second placeholder row after a full view clears it while the
+    // timer runs, and that timer would hold us for ever.
+    stopAutoAdvance();
 }
 
 std::shared_ptr<NSObject> OrvessaController::launchURLForTapLocation(CGPoint location)
@@ -188,16 +188,18 @@ void OrvessaController::showCurrentImageAtOnce()
         _picFrame->setImage(UIImage::imageWithContentsOfFile(images->at(std::size_t(currentImage))));
 }
 
-void OrvessaController::scheduleNextTimer()
+void OrvessaController::startAutoAdvance()
 {
-    _nextTimer = NSTimer::scheduledTimerWithTimeInterval(double(secondsPerSlide), shared_from_this(), "nextanim:", true);
+    _nextTimer = NSTimer::scheduledTimerWithTimeInterval(double(secondsPerSlide), shared_from_this(), kNextAnimSelector, true);
+    playing = true;
 }
 
-void OrvessaController::stopNextTimer()
+void OrvessaController::stopAutoAdvance()
 {
     if (_nextTimer)
         _nextTimer->invalidate();
     _nextTimer.reset();
+    playing = false;
 }
 
 std::int32_t OrvessaController::wrappedIndex(std::int32_t index) const
@@ -214,8 +216,8 @@ void OrvessaController::stepAtOnce(std::int32_t delta)
     showCurrentImageAtOnce();
     // The next automatic advance comes one full interval after a manual step.
     if (playing) {
-        stopNextTimer();
-        scheduleNextTimer();
+        stopAutoAdvance();
+        startAutoAdvance();
     }
 }
 
@@ -238,7 +240,7 @@ void OrvessaController::nextanim(NSObject*)
             _picFrame->setImageWithTransitionAnimation(UIImage::imageWithContentsOfFile(images->at(std::size_t(currentImage))), true);
     }
     // The run loop alone holds this timer; it keeps the controller alive until it has fired.
-    NSTimer::scheduledTimerWithTimeInterval(1.0, shared_from_this(), "resetTransitionBOOL:", false);
+    NSTimer::scheduledTimerWithTimeInterval(1.0, shared_from_this(), kResetTransitionSelector, false);
 }
 
 void OrvessaController::resetTransitionBOOL(NSObject*)
@@ -262,31 +264,36 @@ void OrvessaController::playAction(NSObject*)
     // Out of turn it would schedule a second timer and leave the first running for ever.
     if (playing)
         return;
-    scheduleNextTimer();
+    startAutoAdvance();
     swapPlayPauseItem(play, pause);
-    playing = true;
 }
 
 void OrvessaController::pauseAction(NSObject*)
 {
     if (!playing)
         return;
-    stopNextTimer();
+    stopAutoAdvance();
     swapPlayPauseItem(pause, play);
-    playing = false;
 }
 
 // MARK: - The overlay
 
 void OrvessaController::loadOverlayControls()
 {
-    if (!_picFrame || !_view)
+    if (!_picFrame)
         return;
+    // Without a root view (a full view the host asked for without a placeholder row) everything is
+    // built all the same and added nowhere, as a message to a missing view does nothing; returning
+    // early would leave an earlier bar and items list whose play/pause slot no longer fits.
+    auto addToRoot = [this](std::shared_ptr<UIView> view) {
+        if (_view)
+            _view->addSubview(std::move(view));
+    };
     CGRect p = _picFrame->frame();
 
     _controlBar = UIToolbar::initWithFrame(CGRectMake(p.origin.x, p.origin.y + p.size.height - 44.0f, p.size.width, 44.0f));
     _controlBar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
-    _view->addSubview(_controlBar);
+    addToRoot(_controlBar);
     _controlBar->setUserInteractionEnabled(true);
     _picFrame->setUserInteractionEnabled(true);
     _controlBar->setAlpha(0.0f);
@@ -302,28 +309,28 @@ void OrvessaController::loadOverlayControls()
     _infoButton = infoButton;
     infoButton->setBackgroundColor(UIColor::blackColor());
     infoButton->layer().setCornerRadius(12.0f);
-    infoButton->addTarget(weak_from_this(), "showInfoPanel:", UIControlEventTouchUpInside);
+    infoButton->addTarget(weak_from_this(), kShowInfoPanelSelector, UIControlEventTouchUpInside);
     CGSize info = infoButton->frame().size;
     infoButton->setFrame(CGRectMake(p.origin.x + p.size.width - info.width, p.origin.y, info.width, info.height));
     infoButton->setAlpha(0.0f);
-    _view->addSubview(infoButton);
+    addToRoot(infoButton);
 
-    auto twitterButton = makeLinkButton(kTwitterImagePath, "goToTwitter:", CGRectMake(p.origin.x + p.size.width - 24.0f, p.origin.y + info.height + 5.0f, 24.0f, 24.0f));
+    auto twitterButton = makeLinkButton(kTwitterImagePath, kGoToTwitterSelector, CGRectMake(p.origin.x + p.size.width - 24.0f, p.origin.y + info.height + 5.0f, 24.0f, 24.0f));
     _twitterButton = twitterButton;
-    _view->addSubview(twitterButton);
+    addToRoot(twitterButton);
 
     CGRect t = twitterButton->frame();
-    auto facebookButton = makeLinkButton(kFacebookImagePath, "goToFacebook:", CGRectMake(p.origin.x + p.size.width - 24.0f, t.origin.y + t.size.height + 5.0f, 24.0f, 24.0f));
+    auto facebookButton = makeLinkButton(kFacebookImagePath, kGoToFacebookSelector, CGRectMake(p.origin.x + p.size.width - 24.0f, t.origin.y + t.size.height + 5.0f, 24.0f, 24.0f));
     _facebookButton = facebookButton;
-    _view->addSubview(facebookButton);
+    addToRoot(facebookButton);
 
-    auto recognizer = UITapGestureRecognizer::initWithTarget(weak_from_this(), "showHideToolbar:");
+    auto recognizer = UITapGestureRecognizer::initWithTarget(weak_from_this(), kShowHideToolbarSelector);
     recognizer->setCancelsTouchesInView(false);
     recognizer->setDelegate(std::weak_ptr<UIGestureRecognizerDelegate>(sharedAs<OrvessaController>()));
     _picFrame->addGestureRecognizer(std::move(recognizer));
 }
 
-std::shared_ptr<UIButton> OrvessaController::makeLinkButton(const char* imagePath, const char* action, CGRect frame)
+std::shared_ptr<UIButton> OrvessaController::makeLinkButton(const char* imagePath, Selector action, CGRect frame)
 {
     auto button = UIButton::buttonWithType(UIButtonTypeCustom);
     button->setImage(UIImage::imageWithContentsOfFile(imagePath), UIControlStateNormal);
@@ -335,10 +342,10 @@ std::shared_ptr<UIButton> OrvessaController::makeLinkButton(const char* imagePat
 
 void OrvessaController::initToolbar()
 {
-    back = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemRewind, weak_from_this(), "prev:");
-    forward = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemFastForward, weak_from_this(), "next:");
-    play = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemPlay, weak_from_this(), "play:");
-    pause = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemPause, weak_from_this(), "pause:");
+    back = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemRewind, weak_from_this(), kPrevSelector);
+    forward = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemFastForward, weak_from_this(), kNextSelector);
+    play = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemPlay, weak_from_this(), kPlaySelector);
+    pause = UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItemPause, weak_from_this(), kPauseSelector);
 }
 
 void OrvessaController::releaseToolbar()

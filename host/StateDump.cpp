@@ -112,7 +112,7 @@ nlohmann::ordered_json dumpState(Panel& panel)
     nlohmann::ordered_json timers = nlohmann::ordered_json::array();
     for (const auto& timer : context.runLoop().scheduledTimers()) {
         timers.push_back({
-            { "action", timer->selector() },
+            { "action", std::string(timer->selector().name()) },
             { "repeats", timer->repeats() },
             { "interval", seconds(timer->timeInterval()) },
             { "fireDate", seconds(timer->fireDate()) },

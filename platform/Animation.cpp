@@ -97,10 +97,10 @@ void Animator::setAnimationDelegate(std::weak_ptr<NSObject> delegate)
         block->delegate = std::move(delegate);
 }
 
-void Animator::setAnimationDidStopSelector(SEL selector)
+void Animator::setAnimationDidStopSelector(Selector selector)
 {
     if (auto block = openBlock())
-        block->didStopSelector = std::move(selector);
+        block->didStopSelector = selector;
 }
 
 void Animator::commitAnimations()
@@ -109,7 +109,7 @@ void Animator::commitAnimations()
         return;
     std::shared_ptr<AnimationBlock> block = std::move(m_open.back());
     m_open.pop_back();
-    if (block->didStopSelector.empty())
+    if (!block->didStopSelector)
         return;
     RunLoop& runLoop = PlatformContext::current().runLoop();
     // NOTE: The run loop holds the block, never the delegate: a delegate that is gone hears nothing.
@@ -117,7 +117,7 @@ void Animator::commitAnimations()
         auto delegate = block->delegate.lock();
         if (!delegate)
             return;
-        delegate->performSelector(block->didStopSelector, MessageArguments { nullptr, block->name, !block->cutShort, block->context });
+        block->didStopSelector.send(*delegate, MessageArguments { nullptr, block->name, !block->cutShort, block->context });
     });
 }
 

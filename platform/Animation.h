@@ -26,7 +26,7 @@ struct AnimationBlock {
     TimeInterval duration { 0.2 }; // The platform's default for a block.
     UIViewAnimationCurve curve { UIViewAnimationCurveEaseInOut };
     std::weak_ptr<NSObject> delegate;
-    SEL didStopSelector;
+    Selector didStopSelector; // None: nobody hears of the end.
     bool cutShort { false }; // One of its animations was replaced or cancelled before its end.
 };
 
@@ -49,7 +49,7 @@ public:
     void setAnimationDuration(TimeInterval);
     void setAnimationCurve(UIViewAnimationCurve);
     void setAnimationDelegate(std::weak_ptr<NSObject>);
-    void setAnimationDidStopSelector(SEL);
+    void setAnimationDidStopSelector(Selector);
     void commitAnimations();
 
     // The innermost open block, or null outside any block.

@@ -4,9 +4,9 @@
 
 #include <utility>
 
-void UIControl::addTarget(std::weak_ptr<NSObject> target, SEL action, unsigned controlEvents)
+void UIControl::addTarget(std::weak_ptr<NSObject> target, Selector action, unsigned controlEvents)
 {
-    m_targets.push_back({ std::move(target), std::move(action), controlEvents });
+    m_targets.push_back({ std::move(target), action, controlEvents });
 }
 
 void UIControl::sendActionsForControlEvents(unsigned controlEvents)
@@ -18,7 +18,7 @@ void UIControl::sendActionsForControlEvents(unsigned controlEvents)
         if (!(entry.events & controlEvents))
             continue;
         if (auto target = entry.target.lock())
-            target->performSelector(entry.action, this);
+            entry.action.send(*target, this);
     }
 }
 

@@ -29,7 +29,7 @@ public:
     std::string_view className() const override { return "UIControl"; }
 
     // The target is not owned.
-    void addTarget(std::weak_ptr<NSObject> target, SEL action, unsigned controlEvents);
+    void addTarget(std::weak_ptr<NSObject> target, Selector action, unsigned controlEvents);
     void sendActionsForControlEvents(unsigned controlEvents);
     bool isHighlighted() const { return m_highlighted; }
 
@@ -45,7 +45,7 @@ protected:
 private:
     struct Target {
         std::weak_ptr<NSObject> target;
-        SEL action;
+        Selector action;
         unsigned events;
     };
     bool anyTouchInside(const UITouchSet&) const;

@@ -3,10 +3,10 @@
 #include "platform/Touch.h"
 #include "platform/View.h"
 
-void UIGestureRecognizer::setTarget(std::weak_ptr<NSObject> target, SEL action)
+void UIGestureRecognizer::setTarget(std::weak_ptr<NSObject> target, Selector action)
 {
     m_target = std::move(target);
-    m_action = std::move(action);
+    m_action = action;
 }
 
 bool UIGestureRecognizer::shouldReceive(UITouch& touch)
@@ -19,13 +19,13 @@ void UIGestureRecognizer::sendAction()
 {
     auto protectedThis = shared_from_this();
     if (auto target = m_target.lock())
-        target->performSelector(m_action, this);
+        m_action.send(*target, this);
 }
 
-std::shared_ptr<UITapGestureRecognizer> UITapGestureRecognizer::initWithTarget(std::weak_ptr<NSObject> target, SEL action)
+std::shared_ptr<UITapGestureRecognizer> UITapGestureRecognizer::initWithTarget(std::weak_ptr<NSObject> target, Selector action)
 {
     std::shared_ptr<UITapGestureRecognizer> recognizer(new UITapGestureRecognizer());
-    recognizer->setTarget(std::move(target), std::move(action));
+    recognizer->setTarget(std::move(target), action);
     return recognizer;
 }
 

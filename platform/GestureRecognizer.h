@@ -22,7 +22,7 @@ public:
     std::string_view className() const override { return "UIGestureRecognizer"; }
 
     // The target is not owned, nor is the delegate.
-    void setTarget(std::weak_ptr<NSObject> target, SEL action);
+    void setTarget(std::weak_ptr<NSObject> target, Selector action);
     void setDelegate(std::weak_ptr<UIGestureRecognizerDelegate> delegate) { m_delegate = std::move(delegate); }
     bool cancelsTouchesInView() const { return m_cancelsTouchesInView; }
     void setCancelsTouchesInView(bool cancels) { m_cancelsTouchesInView = cancels; }
@@ -38,7 +38,7 @@ protected:
 
 private:
     std::weak_ptr<NSObject> m_target;
-    SEL m_action;
+    Selector m_action;
     std::weak_ptr<UIGestureRecognizerDelegate> m_delegate;
     UIView* m_view { nullptr }; // Not owned: the view owns us.
     bool m_cancelsTouchesInView { true };
@@ -47,7 +47,7 @@ private:
 // Recognises a touch that begins and ends within its view.
 class UITapGestureRecognizer final : public UIGestureRecognizer {
 public:
-    static std::shared_ptr<UITapGestureRecognizer> initWithTarget(std::weak_ptr<NSObject> target, SEL action);
+    static std::shared_ptr<UITapGestureRecognizer> initWithTarget(std::weak_ptr<NSObject> target, Selector action);
     std::string_view className() const override { return "UITapGestureRecognizer"; }
 
     void touchBegan(UITouch&, UIEvent*) override;

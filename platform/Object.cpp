@@ -1,5 +1,6 @@
 #include "platform/Object.h"
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 
@@ -23,21 +24,36 @@ std::size_t NSObject::liveObjectCount()
     return s_liveObjects.load();
 }
 
-const Method* NSObject::findMethod(std::string_view) const
+namespace {
+
+[[noreturn]] void unrecognizedSelector(const NSObject& receiver, std::string_view selector)
+{
+    throw std::logic_error(std::string(receiver.className()) + ": unrecognized selector " + std::string(selector));
+}
+
+}
+
+void Selector::send(NSObject& receiver, const MessageArguments& arguments) const
+{
+    if (!m_invoke || !m_invoke(receiver, arguments))
+        unrecognizedSelector(receiver, m_name);
+}
+
+const Selector* NSObject::findMethod(std::string_view) const
 {
     return nullptr;
 }
 
-const Method* NSObject::lookUp(const MethodTable& table, std::string_view selector)
+const Selector* NSObject::lookUp(std::span<const Selector> table, std::string_view selector)
 {
-    auto found = table.find(selector);
-    return found == table.end() ? nullptr : &found->second;
+    auto found = std::find_if(table.begin(), table.end(), [&](const Selector& entry) { return entry.name() == selector; });
+    return found == table.end() ? nullptr : &*found;
 }
 
 void NSObject::performSelector(std::string_view selector, const MessageArguments& arguments)
 {
-    const Method* method = findMethod(selector);
+    const Selector* method = findMethod(selector);
     if (!method)
-        throw std::logic_error(std::string(className()) + ": unrecognized selector " + std::string(selector));
-    (*method)(*this, arguments);
+        unrecognizedSelector(*this, selector);
+    method->send(*this, arguments);
 }

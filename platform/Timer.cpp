@@ -8,19 +8,19 @@
 // The platform's floor for a timer interval; a zero interval would spin.
 static constexpr TimeInterval kMinimumInterval = 0.0001;
 
-NSTimer::NSTimer(TimeInterval interval, std::shared_ptr<NSObject> target, SEL selector, bool repeats)
+NSTimer::NSTimer(TimeInterval interval, std::shared_ptr<NSObject> target, Selector selector, bool repeats)
     : m_timeInterval(interval > kMinimumInterval ? interval : kMinimumInterval)
     , m_target(std::move(target))
-    , m_selector(std::move(selector))
+    , m_selector(selector)
     , m_repeats(repeats)
 {
 }
 
 NSTimer::~NSTimer() = default;
 
-std::shared_ptr<NSTimer> NSTimer::scheduledTimerWithTimeInterval(TimeInterval interval, std::shared_ptr<NSObject> target, SEL action, bool repeats)
+std::shared_ptr<NSTimer> NSTimer::scheduledTimerWithTimeInterval(TimeInterval interval, std::shared_ptr<NSObject> target, Selector action, bool repeats)
 {
-    std::shared_ptr<NSTimer> timer(new NSTimer(interval, std::move(target), std::move(action), repeats));
+    std::shared_ptr<NSTimer> timer(new NSTimer(interval, std::move(target), action, repeats));
     RunLoop& runLoop = PlatformContext::current().runLoop();
     timer->m_runLoop = &runLoop;
     timer->m_fireDate = runLoop.now() + timer->m_timeInterval;
@@ -49,5 +49,5 @@ void NSTimer::fire()
     // NOTE: One-shot timers invalidate before calling out, so the action may schedule again.
     if (!m_repeats)
         invalidate();
-    target->performSelector(m_selector, this);
+    m_selector.send(*target, this);
 }

@@ -21,25 +21,25 @@ std::string_view systemItemName(UIBarButtonSystemItem item)
     return "unknown";
 }
 
-UIBarButtonItem::UIBarButtonItem(UIBarButtonSystemItem item, std::weak_ptr<NSObject> target, SEL action)
+UIBarButtonItem::UIBarButtonItem(UIBarButtonSystemItem item, std::weak_ptr<NSObject> target, Selector action)
     : m_systemItem(item)
     , m_target(std::move(target))
-    , m_action(std::move(action))
+    , m_action(action)
 {
 }
 
-std::shared_ptr<UIBarButtonItem> UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItem item, std::weak_ptr<NSObject> target, SEL action)
+std::shared_ptr<UIBarButtonItem> UIBarButtonItem::initWithBarButtonSystemItem(UIBarButtonSystemItem item, std::weak_ptr<NSObject> target, Selector action)
 {
-    return std::shared_ptr<UIBarButtonItem>(new UIBarButtonItem(item, std::move(target), std::move(action)));
+    return std::shared_ptr<UIBarButtonItem>(new UIBarButtonItem(item, std::move(target), action));
 }
 
 void UIBarButtonItem::sendAction()
 {
-    if (m_action.empty())
+    if (!m_action)
         return;
     auto protectedThis = shared_from_this();
     if (auto target = m_target.lock())
-        target->performSelector(m_action, this);
+        m_action.send(*target, this);
 }
 
 UIToolbarButton::UIToolbarButton(const std::shared_ptr<UIBarButtonItem>& item)

@@ -26,21 +26,21 @@ std::string_view systemItemName(UIBarButtonSystemItem);
 // An entry of a toolbar. Its target is not owned. Items compare by identity.
 class UIBarButtonItem final : public NSObject {
 public:
-    static std::shared_ptr<UIBarButtonItem> initWithBarButtonSystemItem(UIBarButtonSystemItem, std::weak_ptr<NSObject> target, SEL action);
+    static std::shared_ptr<UIBarButtonItem> initWithBarButtonSystemItem(UIBarButtonSystemItem, std::weak_ptr<NSObject> target, Selector action);
     std::string_view className() const override { return "UIBarButtonItem"; }
 
     UIBarButtonSystemItem systemItem() const { return m_systemItem; }
     bool isSpace() const { return m_systemItem == UIBarButtonSystemItemFlexibleSpace; }
-    const SEL& action() const { return m_action; }
+    Selector action() const { return m_action; }
     std::shared_ptr<NSObject> target() const { return m_target.lock(); }
     void sendAction();
 
 private:
-    UIBarButtonItem(UIBarButtonSystemItem, std::weak_ptr<NSObject> target, SEL action);
+    UIBarButtonItem(UIBarButtonSystemItem, std::weak_ptr<NSObject> target, Selector action);
 
     UIBarButtonSystemItem m_systemItem;
     std::weak_ptr<NSObject> m_target;
-    SEL m_action;
+    Selector m_action; // None for a space.
 };
 
 // The view a toolbar makes for one of its items: it sends the item's action on a tap.

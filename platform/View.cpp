@@ -61,6 +61,13 @@ UIWindow* UIView::window() const
 
 void UIView::setFrame(CGRect frame)
 {
+    // A frame set by code replaces whatever size autoresizing had wanted below zero.
+    m_sizeBelowZero = {};
+    applyFrame(frame);
+}
+
+void UIView::applyFrame(CGRect frame)
+{
     CGSize oldSize = m_frame.size;
     m_frame = frame;
     if (oldSize != frame.size) {
@@ -72,24 +79,24 @@ void UIView::setFrame(CGRect frame)
 namespace {
 
 // Shares a change of the parent's extent among the flexible parts of one axis, in proportion to
-// their current sizes, as the platform's autoresizing does.
+// their current sizes, as the platform's autoresizing does. The extent may come out negative: the
+// caller keeps the shortfall so that fixed margins survive a parent smaller than they are.
 void autoresizeAxis(float delta, bool flexibleLeading, bool flexibleSize, bool flexibleTrailing, float parentExtent, float& origin, float& extent)
 {
     int flexibleCount = int(flexibleLeading) + int(flexibleSize) + int(flexibleTrailing);
     if (flexibleCount == 0 || delta == 0)
         return;
-    float leading = origin;
-    float trailing = parentExtent - origin - extent;
-    float total = (flexibleLeading ? leading : 0) + (flexibleSize ? extent : 0) + (flexibleTrailing ? trailing : 0);
+    float leading = std::max(0.0f, origin);
+    float trailing = std::max(0.0f, parentExtent - origin - extent);
+    float size = std::max(0.0f, extent);
+    float total = (flexibleLeading ? leading : 0) + (flexibleSize ? size : 0) + (flexibleTrailing ? trailing : 0);
     auto share = [&](bool flexible, float part) {
         if (!flexible)
             return 0.0f;
         return total > 0 ? delta * part / total : delta / float(flexibleCount);
     };
-    float leadingShare = share(flexibleLeading, leading);
-    float sizeShare = share(flexibleSize, extent);
-    origin += leadingShare;
-    extent = std::max(0.0f, extent + sizeShare);
+    origin += share(flexibleLeading, leading);
+    extent += share(flexibleSize, size);
 }
 
 }
@@ -100,10 +107,17 @@ void UIView::resizeSubviews(CGSize oldSize)
     float dh = m_frame.size.height - oldSize.height;
     for (auto& subview : m_subviews) {
         unsigned mask = subview->m_autoresizingMask;
+        // Start from the size autoresizing last wanted, which may lie below zero.
         CGRect frame = subview->m_frame;
+        frame.size.width -= subview->m_sizeBelowZero.width;
+        frame.size.height -= subview->m_sizeBelowZero.height;
         autoresizeAxis(dw, mask & UIViewAutoresizingFlexibleLeftMargin, mask & UIViewAutoresizingFlexibleWidth, mask & UIViewAutoresizingFlexibleRightMargin, oldSize.width, frame.origin.x, frame.size.width);
         autoresizeAxis(dh, mask & UIViewAutoresizingFlexibleTopMargin, mask & UIViewAutoresizingFlexibleHeight, mask & UIViewAutoresizingFlexibleBottomMargin, oldSize.height, frame.origin.y, frame.size.height);
-        subview->setFrame(frame);
+        CGSize belowZero { std::max(0.0f, -frame.size.width), std::max(0.0f, -frame.size.height) };
+        frame.size.width += belowZero.width;
+        frame.size.height += belowZero.height;
+        subview->m_sizeBelowZero = belowZero;
+        subview->applyFrame(frame);
     }
 }
 
@@ -199,9 +213,9 @@ void UIView::setAnimationDelegate(std::weak_ptr<NSObject> delegate)
     PlatformContext::current().animator().setAnimationDelegate(std::move(delegate));
 }
 
-void UIView::setAnimationDidStopSelector(SEL selector)
+void UIView::setAnimationDidStopSelector(Selector selector)
 {
-    PlatformContext::current().animator().setAnimationDidStopSelector(std::move(selector));
+    PlatformContext::current().animator().setAnimationDidStopSelector(selector);
 }
 
 void UIView::commitAnimations()

@@ -108,7 +108,7 @@ public:
     static void setAnimationDuration(TimeInterval);
     static void setAnimationCurve(UIViewAnimationCurve);
     static void setAnimationDelegate(std::weak_ptr<NSObject>);
-    static void setAnimationDidStopSelector(SEL);
+    static void setAnimationDidStopSelector(Selector);
     static void commitAnimations();
 
 protected:
@@ -122,12 +122,17 @@ private:
         Ended,
     };
     void offerTouchesToGestureRecognizers(const UITouchSet&, UIEvent*, TouchPhase);
+    // Sets the frame without forgetting what autoresizing wanted below zero.
+    void applyFrame(CGRect);
     void resizeSubviews(CGSize oldSize);
 
     UIView* m_superview { nullptr }; // Not owned; cleared when we are removed.
     std::vector<std::shared_ptr<UIView>> m_subviews;
     std::vector<std::shared_ptr<UIGestureRecognizer>> m_gestureRecognizers;
     CGRect m_frame {};
+    // NOTE: How far below zero autoresizing wanted our size; the frame itself never goes negative.
+    // Keeping it lets fixed margins survive a parent that shrinks below them and grows back.
+    CGSize m_sizeBelowZero {};
     unsigned m_autoresizingMask { UIViewAutoresizingNone };
     AnimatableValue m_alpha { 1 };
     bool m_hidden { false };

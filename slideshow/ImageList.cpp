@@ -2,16 +2,8 @@
 
 #include "platform/DeviceFilesystem.h"
 #include "platform/DirectoryListing.h"
+#include "slideshow/PhotoNames.h"
 #include "slideshow/Shuffling.h"
-
-bool acceptsPhotoName(std::string_view name)
-{
-    for (auto suffix : kPhotoSuffixes) {
-        if (name.ends_with(suffix))
-            return true;
-    }
-    return false;
-}
 
 std::vector<std::string> loadImageList(const std::string& homeDirectory, bool shouldShuffle)
 {
@@ -22,7 +14,7 @@ std::vector<std::string> loadImageList(const std::string& homeDirectory, bool sh
         if (!names)
             continue;
         for (const auto& name : *names) {
-            if (acceptsPhotoName(name))
+            if (photoNameVerdict(name) == PhotoNameVerdict::Accepted)
                 images.push_back(stringByAppendingPathComponent(folderPath, name));
         }
     }

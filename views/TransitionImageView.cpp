@@ -11,12 +11,10 @@ TransitionImageView::~TransitionImageView()
     setIntermediateTransitionView(nullptr);
 }
 
-const Method* TransitionImageView::findMethod(std::string_view selector) const
+const Selector* TransitionImageView::findMethod(std::string_view selector) const
 {
-    static const MethodTable methods {
-        { "animationDidStop:finished:context:", didStopMethod(&TransitionImageView::animationDidStop) },
-    };
-    if (const Method* method = lookUp(methods, selector))
+    static constexpr Selector methods[] { kAnimationDidStopSelector };
+    if (const Selector* method = lookUp(methods, selector))
         return method;
     return UIImageView::findMethod(selector);
 }
@@ -52,7 +50,7 @@ void TransitionImageView::setImageWithTransitionAnimation(std::shared_ptr<UIImag
     UIView::setAnimationDuration(kDuration);
     UIView::setAnimationDelegate(weak_from_this());
     UIView::setAnimationCurve(UIViewAnimationCurveEaseOut);
-    UIView::setAnimationDidStopSelector("animationDidStop:finished:context:");
+    UIView::setAnimationDidStopSelector(kAnimationDidStopSelector);
     intermediateTransitionView()->setAlpha(1);
     originalImageViewContainerView()->setAlpha(0);
     UIView::commitAnimations();

@@ -32,7 +32,7 @@ public:
     static constexpr TimeInterval kDuration = 1.0;
 
 protected:
-    const Method* findMethod(std::string_view selector) const override;
+    const Selector* findMethod(std::string_view selector) const override;
 
 private:
     explicit TransitionImageView(CGRect frame)
@@ -44,3 +44,6 @@ private:
     std::shared_ptr<UIImageView> mOriginalImageViewContainerView;
     std::shared_ptr<UIImageView> mIntermediateTransitionView;
 };
+
+// The cross-fade's completion, as the animation block sends it.
+inline constexpr Selector kAnimationDidStopSelector = didStopSelector<&TransitionImageView::animationDidStop>("animationDidStop:finished:context:");

@@ -1,5 +1,5 @@
+#include "app/PhotoCheck.h"
 #include "host/Panel.h"
-#include "host/PhotoCheck.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +39,8 @@ TEST(PhotoCheck, ExplainsEveryNameThatIsNotShown)
     EXPECT_NE(entryFor(report.leftOut, "clip.MOV")->reason.find(".MOV is not a type"), std::string::npos);
     EXPECT_NE(entryFor(report.leftOut, "README")->reason.find("no extension"), std::string::npos);
     EXPECT_EQ(entryFor(report.leftOut, "Album")->reason, "a folder");
+    EXPECT_EQ(entryFor(report.leftOut, "IMG_0002.jpg")->verdict, PhotoNameVerdict::WrongCase);
+    EXPECT_EQ(entryFor(report.leftOut, "Album")->verdict, PhotoNameVerdict::Folder);
     ASSERT_TRUE(entryFor(report.unreadable, "notes.JPG"));
     EXPECT_TRUE(entryFor(report.unreadable, "notes.JPG")->hostPath.starts_with(home.path().string()));
     EXPECT_EQ(report.folderProblems.size(), 1u) << "no synced folder in this home";
@@ -84,4 +86,18 @@ TEST(PhotoCheck, NothingToSayWhenEveryNameIsShown)
     orvessa::PhotoReport report = orvessa::checkPhotos();
     EXPECT_EQ(orvessa::photoReportSummary(report), "");
     EXPECT_EQ(report.images.front(), "/var/mobile/Media/PhotoData/Sync/100SYNCD/IMG_0002.JPG");
+}
+
+TEST(PhotoCheck, AHiddenNameIsLeftOutForItsCaseWhereUpperCaseWouldShowIt)
+{
+    TestHome home;
+    home.write(testing_support::inCameraRoll(".jpg"), std::string("x"));
+    home.write(testing_support::inCameraRoll(".DS_Store"), std::string("x"));
+    orvessa::Panel panel(testing_support::panelOptions(home.path()));
+    orvessa::PhotoReport report = orvessa::checkPhotos();
+    ASSERT_TRUE(entryFor(report.leftOut, ".jpg"));
+    EXPECT_EQ(entryFor(report.leftOut, ".jpg")->reason, ".jpg is not shown; only upper-case extensions are (.JPG)");
+    ASSERT_TRUE(entryFor(report.leftOut, ".DS_Store"));
+    EXPECT_EQ(entryFor(report.leftOut, ".DS_Store")->verdict, PhotoNameVerdict::NoExtension);
+    EXPECT_EQ(orvessa::photoReportSummary(report), "orvessa: 1 file with lower-case extensions not shown; 1 other name left out (run 'orvessa photos' for the list)");
 }

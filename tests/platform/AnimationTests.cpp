@@ -24,16 +24,11 @@ public:
     };
     std::vector<Stop> stops;
 
-protected:
-    const Method* findMethod(std::string_view selector) const override
-    {
-        static const MethodTable methods { { "didStop:finished:context:", didStopMethod(&StopListener::didStop) } };
-        return lookUp(methods, selector);
-    }
-
 private:
     StopListener() = default;
 };
+
+constexpr Selector kDidStop = didStopSelector<&StopListener::didStop>("didStop:finished:context:");
 
 void fade(UIView& view, float to, double duration, std::weak_ptr<NSObject> delegate = {}, UIViewAnimationCurve curve = UIViewAnimationCurveEaseInOut, void* context = nullptr)
 {
@@ -41,7 +36,7 @@ void fade(UIView& view, float to, double duration, std::weak_ptr<NSObject> deleg
     UIView::setAnimationDuration(duration);
     UIView::setAnimationCurve(curve);
     UIView::setAnimationDelegate(std::move(delegate));
-    UIView::setAnimationDidStopSelector("didStop:finished:context:");
+    UIView::setAnimationDidStopSelector(kDidStop);
     view.setAlpha(to);
     UIView::commitAnimations();
 }

@@ -28,11 +28,7 @@ public:
     std::function<void()> onTick;
 
 protected:
-    const Method* findMethod(std::string_view selector) const override
-    {
-        static const MethodTable methods { { "tick:", actionMethod(&Recorder::tick) }, { "tock:", actionMethod(&Recorder::tock) } };
-        return lookUp(methods, selector);
-    }
+    const Selector* findMethod(std::string_view selector) const override;
 
 private:
     explicit Recorder(std::vector<std::string>& log)
@@ -42,6 +38,24 @@ private:
     std::vector<std::string>& m_log;
 };
 
+constexpr Selector kTick = actionSelector<&Recorder::tick>("tick:");
+constexpr Selector kTock = actionSelector<&Recorder::tock>("tock:");
+
+const Selector* Recorder::findMethod(std::string_view selector) const
+{
+    static constexpr Selector methods[] { kTick, kTock };
+    return lookUp(methods, selector);
+}
+
+// Answers no selector of its own.
+class Bystander final : public NSObject {
+public:
+    static std::shared_ptr<Bystander> make() { return std::shared_ptr<Bystander>(new Bystander()); }
+
+private:
+    Bystander() = default;
+};
+
 }
 
 TEST(RunLoop, FiresInTimeOrderWithTiesInSchedulingOrder)
@@ -49,9 +63,9 @@ TEST(RunLoop, FiresInTimeOrderWithTiesInSchedulingOrder)
     TestPlatform platform;
     std::vector<std::string> log;
     auto recorder = Recorder::make(log);
-    NSTimer::scheduledTimerWithTimeInterval(2.0, recorder, "tock:", false);
-    NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, "tick:", false);
-    NSTimer::scheduledTimerWithTimeInterval(2.0, recorder, "tick:", false);
+    NSTimer::scheduledTimerWithTimeInterval(2.0, recorder, kTock, false);
+    NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, kTick, false);
+    NSTimer::scheduledTimerWithTimeInterval(2.0, recorder, kTick, false);
     platform.advance(2.5);
     EXPECT_EQ(log, (std::vector<std::string> { "tick@1.000000", "tock@2.000000", "tick@2.000000" }));
     EXPECT_DOUBLE_EQ(platform.now(), 2.5);
@@ -62,7 +76,7 @@ TEST(RunLoop, RepeatingTimerFiresEveryIntervalUntilInvalidated)
     TestPlatform platform;
     std::vector<std::string> log;
     auto recorder = Recorder::make(log);
-    auto timer = NSTimer::scheduledTimerWithTimeInterval(2.0, recorder, "tick:", true);
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(2.0, recorder, kTick, true);
     platform.advance(6.5);
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log.back(), "tick@6.000000");
@@ -78,7 +92,7 @@ TEST(RunLoop, NothingFiresBeforeItsTime)
     TestPlatform platform;
     std::vector<std::string> log;
     auto recorder = Recorder::make(log);
-    NSTimer::scheduledTimerWithTimeInterval(5.0, recorder, "tick:", false);
+    NSTimer::scheduledTimerWithTimeInterval(5.0, recorder, kTick, false);
     platform.advance(4.999);
     EXPECT_TRUE(log.empty());
     platform.advance(0.001);
@@ -94,7 +108,7 @@ TEST(RunLoop, TimerKeepsTargetAliveUntilInvalidated)
     {
         auto recorder = Recorder::make(log);
         watched = recorder;
-        timer = NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, "tick:", true);
+        timer = NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, kTick, true);
     }
     platform.advance(3.5);
     EXPECT_FALSE(watched.expired());
@@ -112,7 +126,7 @@ TEST(RunLoop, OneShotTimerReleasesTargetAfterFiring)
     {
         auto recorder = Recorder::make(log);
         watched = recorder;
-        watchedTimer = NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, "tick:", false);
+        watchedTimer = NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, kTick, false);
     }
     platform.advance(0.5);
     EXPECT_FALSE(watched.expired());
@@ -131,9 +145,9 @@ TEST(RunLoop, ActionMayScheduleAgainFromAOneShotTimer)
     int rescheduled = 0;
     recorder->onTick = [&] {
         if (rescheduled++ < 2)
-            NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, "tick:", false);
+            NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, kTick, false);
     };
-    NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, "tick:", false);
+    NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, kTick, false);
     platform.advance(10);
     EXPECT_EQ(log, (std::vector<std::string> { "tick@1.000000", "tick@2.000000", "tick@3.000000" }));
     recorder->onTick = nullptr;
@@ -144,7 +158,7 @@ TEST(RunLoop, HeldBackRepeatingTimerSkipsMissedFires)
     TestPlatform platform;
     std::vector<std::string> log;
     auto recorder = Recorder::make(log);
-    auto timer = NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, "tick:", true);
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, kTick, true);
     // A long stall of the UI thread: the clock jumps, then the loop runs what is due.
     platform.context().runLoop().clock().advanceTo(3.5);
     platform.advance(0);
@@ -161,7 +175,7 @@ TEST(RunLoop, TearingDownTheContextReleasesScheduledTargets)
         TestPlatform platform;
         auto recorder = Recorder::make(log);
         watched = recorder;
-        NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, "tick:", true);
+        NSTimer::scheduledTimerWithTimeInterval(1.0, recorder, kTick, true);
     }
     EXPECT_TRUE(watched.expired());
 }
@@ -174,4 +188,11 @@ TEST(RunLoop, UnknownSelectorIsAProgrammingError)
     EXPECT_THROW(recorder->performSelector("nonsense:", nullptr), std::logic_error);
     EXPECT_TRUE(recorder->respondsToSelector("tick:"));
     EXPECT_FALSE(recorder->respondsToSelector("tick"));
+    // A typed selector sent to an object of another class is refused, not run on the wrong type.
+    auto bystander = Bystander::make();
+    EXPECT_THROW(kTick.send(*bystander, nullptr), std::logic_error);
+    EXPECT_THROW(Selector {}.send(*recorder, nullptr), std::logic_error);
+    recorder->performSelector(kTock.name(), nullptr);
+    ASSERT_EQ(log.size(), 1u) << "the table finds the same method by its text";
+    EXPECT_EQ(log[0].substr(0, 5), "tock@");
 }

@@ -77,6 +77,32 @@ TEST(ViewAutoresizing, FlexibleWidthFollowsTheParentAndKeepsMargins)
     EXPECT_EQ(background->frame(), CGRectMake(2, 0, 312, 200));
 }
 
+TEST(ViewAutoresizing, ShrinkingBelowTheMarginsAndBackKeepsThem)
+{
+    TestPlatform platform;
+    auto root = UIView::initWithFrame(CGRectMake(0, 0, 316, 200));
+    auto background = UIView::initWithFrame(CGRectMake(2, 0, 312, 200));
+    background->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+    root->addSubview(background);
+    auto nested = UIView::initWithFrame(CGRectMake(3, 3, 306, 194));
+    nested->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+    background->addSubview(nested);
+
+    root->setFrame(CGRectMake(0, 0, 3, 200));
+    EXPECT_EQ(background->frame(), CGRectMake(2, 0, 0, 200)) << "a frame never goes negative";
+    EXPECT_EQ(nested->frame(), CGRectMake(3, 3, 0, 194));
+    root->setFrame(CGRectMake(0, 0, 1, 200));
+    root->setFrame(CGRectMake(0, 0, 316, 200));
+    EXPECT_EQ(background->frame(), CGRectMake(2, 0, 312, 200)) << "the margins survive the squeeze";
+    EXPECT_EQ(nested->frame(), CGRectMake(3, 3, 306, 194));
+
+    // A frame set by code starts afresh: nothing owed from an earlier squeeze.
+    root->setFrame(CGRectMake(0, 0, 3, 200));
+    background->setFrame(CGRectMake(2, 0, 10, 200));
+    root->setFrame(CGRectMake(0, 0, 316, 200));
+    EXPECT_EQ(background->frame(), CGRectMake(2, 0, 323, 200));
+}
+
 TEST(ViewAutoresizing, FlexibleMarginsShareTheChange)
 {
     TestPlatform platform;

@@ -7,19 +7,19 @@ TEST_F(WidgetTest, FullViewGeometryOnTheStandardRow)
     addPhotos(2);
     openPanel();
     OrvessaController& c = widget();
-    EXPECT_EQ(c._picFrame->frame(), CGRectMake(5, 3, 306, 194));
-    EXPECT_EQ(c._picFrame->autoresizingMask(), 2u);
-    EXPECT_TRUE(c._picFrame->layer().masksToBounds);
-    EXPECT_FLOAT_EQ(c._picFrame->layer().cornerRadius, 3);
-    EXPECT_EQ(c._picFrame->contentMode(), UIViewContentModeScaleToFill);
-    EXPECT_EQ(c._picFrame->superview(), c.view().get());
-    EXPECT_EQ(c._twitterButton.lock()->frame().origin.x, 287);
-    EXPECT_EQ(c._facebookButton.lock()->frame().origin.x, 287);
-    EXPECT_TRUE(c.initalized);
-    EXPECT_TRUE(c.playing);
-    EXPECT_FALSE(c.transitioning);
-    EXPECT_EQ(c.currentImage, 0);
-    EXPECT_EQ(imagePathShown(), c.images->at(0));
+    EXPECT_EQ(c.picFrame()->frame(), CGRectMake(5, 3, 306, 194));
+    EXPECT_EQ(c.picFrame()->autoresizingMask(), 2u);
+    EXPECT_TRUE(c.picFrame()->layer().masksToBounds);
+    EXPECT_FLOAT_EQ(c.picFrame()->layer().cornerRadius, 3);
+    EXPECT_EQ(c.picFrame()->contentMode(), UIViewContentModeScaleToFill);
+    EXPECT_EQ(c.picFrame()->superview(), c.view().get());
+    EXPECT_EQ(c.twitterButton()->frame().origin.x, 287);
+    EXPECT_EQ(c.facebookButton()->frame().origin.x, 287);
+    EXPECT_TRUE(c.isInitalized());
+    EXPECT_TRUE(c.isPlaying());
+    EXPECT_FALSE(c.isTransitioning());
+    EXPECT_EQ(c.currentImageIndex(), 0);
+    EXPECT_EQ(imagePathShown(), c.imageList()->at(0));
 }
 
 TEST_F(WidgetTest, FullViewFollowsARowWidenedBeforeIt)
@@ -30,10 +30,10 @@ TEST_F(WidgetTest, FullViewFollowsARowWidenedBeforeIt)
     panel->resize(404);
     panel->full();
     OrvessaController& c = widget();
-    EXPECT_EQ(c._backgroundView->frame().size.width, 400);
-    EXPECT_EQ(c._picFrame->frame(), CGRectMake(5, 3, 394, 194));
-    EXPECT_EQ(c._controlBar->frame(), CGRectMake(5, 153, 394, 44));
-    EXPECT_EQ(c._twitterButton.lock()->frame().origin.x, 375);
+    EXPECT_EQ(c.backgroundView()->frame().size.width, 400);
+    EXPECT_EQ(c.picFrame()->frame(), CGRectMake(5, 3, 394, 194));
+    EXPECT_EQ(c.controlBar()->frame(), CGRectMake(5, 153, 394, 44));
+    EXPECT_EQ(c.twitterButton()->frame().origin.x, 375);
 }
 
 TEST_F(WidgetTest, PictureFadesInWhileTheOverlayStaysHidden)
@@ -41,13 +41,13 @@ TEST_F(WidgetTest, PictureFadesInWhileTheOverlayStaysHidden)
     addPhotos(1);
     openPanel();
     OrvessaController& c = widget();
-    EXPECT_FLOAT_EQ(c._picFrame->alpha(), 1);
-    EXPECT_FLOAT_EQ(c._picFrame->presentationAlpha(panel->now()), 0);
+    EXPECT_FLOAT_EQ(c.picFrame()->alpha(), 1);
+    EXPECT_FLOAT_EQ(c.picFrame()->presentationAlpha(panel->now()), 0);
     panel->advance(0.25);
-    EXPECT_NEAR(c._picFrame->presentationAlpha(panel->now()), 0.5f, 0.01f) << "ease-in-out is halfway at half time";
+    EXPECT_NEAR(c.picFrame()->presentationAlpha(panel->now()), 0.5f, 0.01f) << "ease-in-out is halfway at half time";
     panel->advance(0.25);
-    EXPECT_FLOAT_EQ(c._picFrame->presentationAlpha(panel->now()), 1);
-    EXPECT_FLOAT_EQ(c._controlBar->presentationAlpha(panel->now()), 0);
+    EXPECT_FLOAT_EQ(c.picFrame()->presentationAlpha(panel->now()), 1);
+    EXPECT_FLOAT_EQ(c.controlBar()->presentationAlpha(panel->now()), 0);
 }
 
 TEST_F(WidgetTest, PreserveAspectChoosesAspectFit)
@@ -55,21 +55,21 @@ TEST_F(WidgetTest, PreserveAspectChoosesAspectFit)
     addPhotos(1);
     home.writePreferences("<key>preserveaspect</key><true/>");
     openPanel();
-    EXPECT_EQ(widget()._picFrame->contentMode(), UIViewContentModeScaleAspectFit);
+    EXPECT_EQ(widget().picFrame()->contentMode(), UIViewContentModeScaleAspectFit);
     panel.reset();
     home.writePreferences("<key>preserveaspect</key><false/>");
     openPanel();
-    EXPECT_EQ(widget()._picFrame->contentMode(), UIViewContentModeScaleToFill);
+    EXPECT_EQ(widget().picFrame()->contentMode(), UIViewContentModeScaleToFill);
 }
 
 TEST_F(WidgetTest, FallbackImageAloneStillStartsTheShow)
 {
     openPanel();
     OrvessaController& c = widget();
-    EXPECT_EQ(*c.images, std::vector<std::string> { "/System/Library/WeeAppPlugins/Orvessa.bundle/empty.png" });
-    EXPECT_TRUE(c._picFrame->image()) << "the bundle's fallback picture";
-    ASSERT_TRUE(c._nextTimer);
-    EXPECT_DOUBLE_EQ(c._nextTimer->timeInterval(), 5.0);
+    EXPECT_EQ(*c.imageList(), std::vector<std::string> { "/System/Library/WeeAppPlugins/Orvessa.bundle/empty.png" });
+    EXPECT_TRUE(c.picFrame()->image()) << "the bundle's fallback picture";
+    ASSERT_TRUE(c.nextTimer());
+    EXPECT_DOUBLE_EQ(c.nextTimer()->timeInterval(), 5.0);
 }
 
 TEST_F(WidgetTest, TimerIntervalIsTheSettingAtTheFirstAdvance)
@@ -79,7 +79,8 @@ TEST_F(WidgetTest, TimerIntervalIsTheSettingAtTheFirstAdvance)
     openPanel();
     auto timers = panel->context().runLoop().scheduledTimers();
     ASSERT_EQ(timers.size(), 1u);
-    EXPECT_EQ(timers[0]->selector(), "nextanim:");
+    EXPECT_EQ(timers[0]->selector(), kNextAnimSelector);
+    EXPECT_EQ(timers[0]->selector().name(), "nextanim:");
     EXPECT_TRUE(timers[0]->repeats());
     EXPECT_DOUBLE_EQ(timers[0]->timeInterval(), 7.0);
     EXPECT_DOUBLE_EQ(timers[0]->fireDate(), 7.0);
@@ -89,14 +90,14 @@ TEST_F(WidgetTest, RebuildAfterUnloadMakesExactlyOneOfEverythingAndRereadsTheFol
 {
     addPhotos(2);
     openPanel();
-    std::weak_ptr<UIBarButtonItem> oldBack = widget().back;
+    std::weak_ptr<UIBarButtonItem> oldBack = widget().backItem();
     panel->unload();
     addPhotos(3); // Overwrites the two and adds a third.
     panel->placeholder();
     panel->full();
     OrvessaController& c = widget();
     EXPECT_TRUE(oldBack.expired()) << "the earlier items are replaced and given up";
-    EXPECT_EQ(c.images->size(), 3u);
+    EXPECT_EQ(c.imageList()->size(), 3u);
     int frames = 0, bars = 0, buttons = 0;
     for (auto& view : c.view()->subviews()) {
         frames += view->className() == "TransitionImageView";
@@ -107,7 +108,7 @@ TEST_F(WidgetTest, RebuildAfterUnloadMakesExactlyOneOfEverythingAndRereadsTheFol
     EXPECT_EQ(bars, 1);
     EXPECT_EQ(buttons, 3);
     EXPECT_EQ(panel->context().runLoop().scheduledTimers().size(), 1u);
-    EXPECT_FLOAT_EQ(c._controlBar->alpha(), 0) << "the overlay starts hidden again";
+    EXPECT_FLOAT_EQ(c.controlBar()->alpha(), 0) << "the overlay starts hidden again";
 }
 
 TEST_F(WidgetTest, SecondFullViewWithoutUnloadLeavesOneTimerRunning)

@@ -2,6 +2,7 @@
 
 #include "platform/Application.h"
 #include "platform/Device.h"
+#include "platform/RunLoop.h"
 #include "platform/Runtime.h"
 
 using testing_support::TempFolder;
@@ -25,13 +26,13 @@ TEST_F(WidgetTest, CreationSetsNoFieldAndHeightIsAlways200)
     makePanel().create();
     OrvessaController& c = widget();
     EXPECT_EQ(c.view(), nullptr);
-    EXPECT_FALSE(c.initalized);
-    EXPECT_FALSE(c.playing);
-    EXPECT_FALSE(c.transitioning);
-    EXPECT_EQ(c.currentImage, 0);
-    EXPECT_EQ(c.secondsPerSlide, 0.0f);
-    EXPECT_FALSE(c.images);
-    EXPECT_EQ(c._nextTimer, nullptr);
+    EXPECT_FALSE(c.isInitalized());
+    EXPECT_FALSE(c.isPlaying());
+    EXPECT_FALSE(c.isTransitioning());
+    EXPECT_EQ(c.currentImageIndex(), 0);
+    EXPECT_EQ(c.slideInterval(), 0.0f);
+    EXPECT_FALSE(c.imageList());
+    EXPECT_EQ(c.nextTimer(), nullptr);
     EXPECT_FLOAT_EQ(c.viewHeight(), 200.0f);
     panel->placeholder();
     EXPECT_FLOAT_EQ(c.viewHeight(), 200.0f);
@@ -49,14 +50,14 @@ TEST_F(WidgetTest, PlaceholderRowIsTheRootWithTheBackgroundInset)
     EXPECT_EQ(c.view()->bounds(), CGRectMake(0, 0, 316, 200));
     EXPECT_EQ(c.view()->autoresizingMask(), 2u);
     ASSERT_EQ(c.view()->subviews().size(), 1u);
-    EXPECT_EQ(c.view()->subviews()[0], c._backgroundView);
-    EXPECT_EQ(c._backgroundView->frame(), CGRectMake(2, 0, 312, 200));
-    EXPECT_EQ(c._backgroundView->autoresizingMask(), 2u);
-    EXPECT_FALSE(c.initalized);
+    EXPECT_EQ(c.view()->subviews()[0], c.backgroundView());
+    EXPECT_EQ(c.backgroundView()->frame(), CGRectMake(2, 0, 312, 200));
+    EXPECT_EQ(c.backgroundView()->autoresizingMask(), 2u);
+    EXPECT_FALSE(c.isInitalized());
     // The built background is stretchable at its middle.
-    ASSERT_TRUE(c._backgroundView->image());
-    EXPECT_EQ(c._backgroundView->image()->leftCapWidth(), 20);
-    EXPECT_EQ(c._backgroundView->image()->topCapHeight(), 15);
+    ASSERT_TRUE(c.backgroundView()->image());
+    EXPECT_EQ(c.backgroundView()->image()->leftCapWidth(), 20);
+    EXPECT_EQ(c.backgroundView()->image()->topCapHeight(), 15);
     // The host places the row at (2, 20) in its window.
     EXPECT_EQ(c.view()->frame().origin, (CGPoint { 2, 20 }));
     EXPECT_EQ(c.view()->window(), &panel->window());
@@ -68,7 +69,7 @@ TEST_F(WidgetTest, BackgroundCapsAreHalfTheSizeRoundedDown)
         TempFolder resources;
         makePanel(optionsWithBackground(resources, home.path(), width, height)).create();
         panel->placeholder();
-        auto image = widget()._backgroundView->image();
+        auto image = widget().backgroundView()->image();
         ASSERT_TRUE(image);
         EXPECT_EQ(image->leftCapWidth(), 20) << width;
         EXPECT_EQ(image->topCapHeight(), 15) << height;
@@ -86,10 +87,10 @@ TEST_F(WidgetTest, MissingBackgroundStillGivesAFramedFlexibleBackgroundView)
     makePanel(options).create();
     panel->placeholder();
     OrvessaController& c = widget();
-    ASSERT_TRUE(c._backgroundView);
-    EXPECT_EQ(c._backgroundView->image(), nullptr);
-    EXPECT_EQ(c._backgroundView->frame(), CGRectMake(2, 0, 312, 200));
-    EXPECT_EQ(c._backgroundView->autoresizingMask(), 2u);
+    ASSERT_TRUE(c.backgroundView());
+    EXPECT_EQ(c.backgroundView()->image(), nullptr);
+    EXPECT_EQ(c.backgroundView()->frame(), CGRectMake(2, 0, 312, 200));
+    EXPECT_EQ(c.backgroundView()->autoresizingMask(), 2u);
     EXPECT_EQ(c.view()->subviews().size(), 1u);
 }
 
@@ -98,9 +99,23 @@ TEST_F(WidgetTest, RowWidthChangesKeepTheBackgroundMargins)
     makePanel().create();
     panel->placeholder();
     panel->resize(404);
-    EXPECT_EQ(widget()._backgroundView->frame(), CGRectMake(2, 0, 400, 200));
+    EXPECT_EQ(widget().backgroundView()->frame(), CGRectMake(2, 0, 400, 200));
     panel->resize(316);
-    EXPECT_EQ(widget()._backgroundView->frame(), CGRectMake(2, 0, 312, 200));
+    EXPECT_EQ(widget().backgroundView()->frame(), CGRectMake(2, 0, 312, 200));
+}
+
+TEST_F(WidgetTest, SqueezingTheRowBelowTheMarginsAndBackRestoresTheLayout)
+{
+    addPhotos(1);
+    openPanel();
+    OrvessaController& c = widget();
+    panel->resize(3);
+    EXPECT_EQ(c.backgroundView()->frame().size.width, 0);
+    EXPECT_EQ(c.picFrame()->frame().size.width, 0);
+    panel->resize(316);
+    EXPECT_EQ(c.backgroundView()->frame(), CGRectMake(2, 0, 312, 200));
+    EXPECT_EQ(c.picFrame()->frame(), CGRectMake(5, 3, 306, 194)) << "the picture frame stays inside the row";
+    EXPECT_EQ(c.controlBar()->frame(), CGRectMake(5, 153, 306, 44));
 }
 
 TEST(VersionGate, EveryVersionCreatesTheSameControllerAndNewerOnesAreToldOnce)
@@ -113,7 +128,7 @@ TEST(VersionGate, EveryVersionCreatesTheSameControllerAndNewerOnesAreToldOnce)
         testing_support::TestPlatform platform({}, version);
         auto controller = OrvessaController::init();
         ASSERT_TRUE(controller) << version;
-        EXPECT_FALSE(controller->initalized);
+        EXPECT_FALSE(controller->isInitalized());
         EXPECT_EQ(controller->view(), nullptr);
         EXPECT_EQ(platform.log().size(), gated ? 1u : 0u) << version;
         if (gated) {
@@ -127,13 +142,13 @@ TEST_F(WidgetTest, UnloadGivesUpOnlyWhatExists)
     makePanel().create();
     widget().unloadView(); // Before any load.
     panel->placeholder();
-    std::weak_ptr<UIView> root = widget()._view;
-    std::weak_ptr<UIImageView> background = widget()._backgroundView;
+    std::weak_ptr<UIView> root = widget().view();
+    std::weak_ptr<UIImageView> background = widget().backgroundView();
     panel->unload();
     EXPECT_TRUE(root.expired());
     EXPECT_TRUE(background.expired());
-    EXPECT_FALSE(widget().playing);
-    EXPECT_FALSE(widget().initalized);
+    EXPECT_FALSE(widget().isPlaying());
+    EXPECT_FALSE(widget().isInitalized());
     panel->unload(); // Twice: nothing more happens.
     EXPECT_EQ(widget().view(), nullptr);
 }
@@ -142,25 +157,57 @@ TEST_F(WidgetTest, UnloadWhilePlayingStopsTheTimerAndKeepsTheFlagsAsTheyWere)
 {
     addPhotos(2);
     openPanel();
-    std::weak_ptr<NSTimer> timer = widget()._nextTimer;
+    std::weak_ptr<NSTimer> timer = widget().nextTimer();
     ASSERT_FALSE(timer.expired());
     panel->advance(5.2); // Mid cross-fade: the lock is held.
-    ASSERT_TRUE(widget().transitioning);
+    ASSERT_TRUE(widget().isTransitioning());
     panel->unload();
     OrvessaController& c = widget();
-    EXPECT_FALSE(c.playing);
-    EXPECT_EQ(c._nextTimer, nullptr);
+    EXPECT_FALSE(c.isPlaying());
+    EXPECT_EQ(c.nextTimer(), nullptr);
     EXPECT_TRUE(timer.expired());
-    EXPECT_TRUE(c.initalized);
-    EXPECT_TRUE(c.transitioning);
-    EXPECT_FALSE(c.images);
-    EXPECT_FALSE(c._picFrame);
-    EXPECT_FALSE(c._controlBar);
-    EXPECT_FALSE(c._controlBarItems);
-    EXPECT_TRUE(c.back && c.forward && c.play && c.pause) << "the items stay with the controller";
-    EXPECT_TRUE(c._infoButton.expired()) << "the buttons went with the root view";
+    EXPECT_TRUE(c.isInitalized());
+    EXPECT_TRUE(c.isTransitioning());
+    EXPECT_FALSE(c.imageList());
+    EXPECT_FALSE(c.picFrame());
+    EXPECT_FALSE(c.controlBar());
+    EXPECT_FALSE(c.controlBarItems());
+    EXPECT_TRUE(c.backItem() && c.forwardItem() && c.playItem() && c.pauseItem()) << "the items stay with the controller";
+    EXPECT_FALSE(c.infoButton()) << "the buttons went with the root view";
     panel->placeholder();
-    EXPECT_FALSE(c.initalized);
+    EXPECT_FALSE(c.isInitalized());
+}
+
+TEST_F(WidgetTest, UnloadStopsTheTimerAfterASecondPlaceholderRow)
+{
+    addPhotos(2);
+    openPanel();
+    panel->placeholder(); // Out of the host's order: the new row clears initalized while the timer runs.
+    ASSERT_FALSE(widget().isInitalized());
+    ASSERT_TRUE(widget().isPlaying());
+    std::weak_ptr<OrvessaController> watched = widgetPointer();
+    panel->unload();
+    EXPECT_FALSE(widget().isPlaying());
+    EXPECT_EQ(widget().nextTimer(), nullptr);
+    EXPECT_TRUE(panel->context().runLoop().scheduledTimers().empty());
+    panel->destroy();
+    EXPECT_TRUE(watched.expired()) << "no timer keeps the controller alive";
+}
+
+TEST_F(WidgetTest, FullViewWithoutARowReplacesTheEarlierBarSoTheSlotFollowsPlaying)
+{
+    addPhotos(2);
+    openPanel();
+    widget().pauseAction(nullptr);
+    panel->placeholder(); // Out of the host's order: initalized is cleared, so unload keeps the bar.
+    panel->unload();
+    panel->full(); // And a full view with no row to put it in.
+    OrvessaController& c = widget();
+    ASSERT_TRUE(c.isPlaying());
+    ASSERT_TRUE(c.controlBarItems() && c.controlBar());
+    EXPECT_EQ(c.controlBarItems()->at(2), c.pauseItem());
+    EXPECT_EQ(c.controlBar()->items(), *c.controlBarItems());
+    EXPECT_EQ(c.controlBar()->superview(), nullptr);
 }
 
 TEST_F(WidgetTest, TeardownLeavesNoLiveObjects)

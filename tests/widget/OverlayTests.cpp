@@ -15,7 +15,7 @@ struct Overlay : WidgetTest {
     std::vector<std::shared_ptr<UIView>> overlayViews()
     {
         OrvessaController& c = widget();
-        return { c._controlBar, c._infoButton.lock(), c._twitterButton.lock(), c._facebookButton.lock() };
+        return { c.controlBar(), c.infoButton(), c.twitterButton(), c.facebookButton() };
     }
     void expectOverlayAlpha(float alpha)
     {
@@ -40,57 +40,57 @@ TEST_F(Overlay, BuiltInvisibleInTheRightOrderAndPlaces)
     OrvessaController& c = widget();
     const auto& subviews = c.view()->subviews();
     ASSERT_EQ(subviews.size(), 6u);
-    EXPECT_EQ(subviews[0], c._backgroundView);
-    EXPECT_EQ(subviews[1], c._picFrame);
-    EXPECT_EQ(subviews[2], c._controlBar);
-    EXPECT_EQ(subviews[3], c._infoButton.lock());
-    EXPECT_EQ(subviews[4], c._twitterButton.lock());
-    EXPECT_EQ(subviews[5], c._facebookButton.lock());
+    EXPECT_EQ(subviews[0], c.backgroundView());
+    EXPECT_EQ(subviews[1], c.picFrame());
+    EXPECT_EQ(subviews[2], c.controlBar());
+    EXPECT_EQ(subviews[3], c.infoButton());
+    EXPECT_EQ(subviews[4], c.twitterButton());
+    EXPECT_EQ(subviews[5], c.facebookButton());
     expectOverlayAlpha(0);
 
-    EXPECT_EQ(c._controlBar->frame(), CGRectMake(5, 153, 306, 44));
-    EXPECT_EQ(c._controlBar->autoresizingMask(), 2u);
-    EXPECT_TRUE(c._controlBar->isTranslucent());
-    EXPECT_EQ(c._controlBar->barStyle(), UIBarStyleBlack);
+    EXPECT_EQ(c.controlBar()->frame(), CGRectMake(5, 153, 306, 44));
+    EXPECT_EQ(c.controlBar()->autoresizingMask(), 2u);
+    EXPECT_TRUE(c.controlBar()->isTranslucent());
+    EXPECT_EQ(c.controlBar()->barStyle(), UIBarStyleBlack);
     std::vector<std::string> items;
-    for (auto& item : *c._controlBarItems)
+    for (auto& item : *c.controlBarItems())
         items.emplace_back(systemItemName(item->systemItem()));
     EXPECT_EQ(items, (std::vector<std::string> { "rewind", "flexibleSpace", "pause", "flexibleSpace", "fastForward" }));
-    EXPECT_EQ(c._controlBarItems->at(0), c.back);
-    EXPECT_EQ(c._controlBarItems->at(4), c.forward);
+    EXPECT_EQ(c.controlBarItems()->at(0), c.backItem());
+    EXPECT_EQ(c.controlBarItems()->at(4), c.forwardItem());
 
     CGSize info = UIButton::kInfoButtonSize;
-    auto infoButton = c._infoButton.lock();
+    auto infoButton = c.infoButton();
     EXPECT_EQ(infoButton->frame(), CGRectMake(311 - info.width, 3, info.width, info.height));
     EXPECT_EQ(infoButton->buttonType(), UIButtonTypeInfoLight);
     EXPECT_EQ(infoButton->backgroundColor(), UIColor::blackColor());
     EXPECT_FLOAT_EQ(infoButton->layer().cornerRadius, 12);
     EXPECT_FALSE(infoButton->layer().masksToBounds);
-    EXPECT_EQ(c._twitterButton.lock()->frame(), CGRectMake(287, 8 + info.height, 24, 24));
-    EXPECT_EQ(c._facebookButton.lock()->frame(), CGRectMake(287, 37 + info.height, 24, 24));
-    for (auto& button : { c._twitterButton.lock(), c._facebookButton.lock() }) {
+    EXPECT_EQ(c.twitterButton()->frame(), CGRectMake(287, 8 + info.height, 24, 24));
+    EXPECT_EQ(c.facebookButton()->frame(), CGRectMake(287, 37 + info.height, 24, 24));
+    for (auto& button : { c.twitterButton(), c.facebookButton() }) {
         EXPECT_EQ(button->autoresizingMask(), 0u);
         EXPECT_TRUE(button->imageForState(UIControlStateNormal)) << "the bundle's picture";
     }
-    ASSERT_EQ(c._picFrame->gestureRecognizers().size(), 1u);
-    EXPECT_FALSE(c._picFrame->gestureRecognizers()[0]->cancelsTouchesInView());
-    EXPECT_TRUE(c._picFrame->isUserInteractionEnabled());
-    EXPECT_TRUE(c._controlBar->isUserInteractionEnabled());
+    ASSERT_EQ(c.picFrame()->gestureRecognizers().size(), 1u);
+    EXPECT_FALSE(c.picFrame()->gestureRecognizers()[0]->cancelsTouchesInView());
+    EXPECT_TRUE(c.picFrame()->isUserInteractionEnabled());
+    EXPECT_TRUE(c.controlBar()->isUserInteractionEnabled());
 }
 
 TEST_F(Overlay, ToggleFadesAllFourTogether)
 {
     widget().showHideToolbar(nullptr);
     expectOverlayAlpha(1);
-    EXPECT_LT(widget()._controlBar->presentationAlpha(panel->now()), 0.01f);
+    EXPECT_LT(widget().controlBar()->presentationAlpha(panel->now()), 0.01f);
     panel->advance(0.25);
-    float halfway = widget()._controlBar->presentationAlpha(panel->now());
+    float halfway = widget().controlBar()->presentationAlpha(panel->now());
     EXPECT_GT(halfway, 0.2f);
     EXPECT_LT(halfway, 0.8f);
     for (auto& view : overlayViews())
         EXPECT_FLOAT_EQ(view->presentationAlpha(panel->now()), halfway);
     panel->advance(0.25);
-    EXPECT_FLOAT_EQ(widget()._controlBar->presentationAlpha(panel->now()), 1);
+    EXPECT_FLOAT_EQ(widget().controlBar()->presentationAlpha(panel->now()), 1);
     widget().showHideToolbar(nullptr);
     expectOverlayAlpha(0);
 }
@@ -102,12 +102,12 @@ TEST_F(Overlay, TapDuringTheFadeInFadesOutAgain)
     widget().showHideToolbar(nullptr);
     expectOverlayAlpha(0);
     panel->advance(0.5);
-    EXPECT_FLOAT_EQ(widget()._controlBar->presentationAlpha(panel->now()), 0);
+    EXPECT_FLOAT_EQ(widget().controlBar()->presentationAlpha(panel->now()), 0);
 }
 
 TEST_F(Overlay, AnyAlphaButZeroCountsAsShown)
 {
-    widget()._controlBar->setAlpha(0.5f);
+    widget().controlBar()->setAlpha(0.5f);
     widget().showHideToolbar(nullptr);
     expectOverlayAlpha(0);
 }
@@ -115,11 +115,11 @@ TEST_F(Overlay, AnyAlphaButZeroCountsAsShown)
 TEST_F(Overlay, FilterRefusesTheBarAndItsItemsOnly)
 {
     OrvessaController& c = widget();
-    auto* recognizer = c._picFrame->gestureRecognizers()[0].get();
-    EXPECT_FALSE(c.gestureRecognizerShouldReceiveTouch(recognizer, touchOn(c._controlBar.get()).get()));
-    ASSERT_FALSE(c._controlBar->subviews().empty());
-    EXPECT_FALSE(c.gestureRecognizerShouldReceiveTouch(recognizer, touchOn(c._controlBar->subviews()[0].get()).get()));
-    EXPECT_TRUE(c.gestureRecognizerShouldReceiveTouch(recognizer, touchOn(c._picFrame.get()).get()));
+    auto* recognizer = c.picFrame()->gestureRecognizers()[0].get();
+    EXPECT_FALSE(c.gestureRecognizerShouldReceiveTouch(recognizer, touchOn(c.controlBar().get()).get()));
+    ASSERT_FALSE(c.controlBar()->subviews().empty());
+    EXPECT_FALSE(c.gestureRecognizerShouldReceiveTouch(recognizer, touchOn(c.controlBar()->subviews()[0].get()).get()));
+    EXPECT_TRUE(c.gestureRecognizerShouldReceiveTouch(recognizer, touchOn(c.picFrame().get()).get()));
     EXPECT_TRUE(c.gestureRecognizerShouldReceiveTouch(recognizer, touchOn(nullptr).get()));
     EXPECT_TRUE(c.gestureRecognizerShouldReceiveTouch(recognizer, touchOn(c.view().get()).get()));
 }
@@ -157,7 +157,7 @@ TEST_F(Overlay, MissingButtonPictureLeavesAWorkingEmptyButton)
     options.resourcesFolder = resources.path();
     makePanel(options);
     panel->open();
-    auto twitter = widget()._twitterButton.lock();
+    auto twitter = widget().twitterButton();
     ASSERT_TRUE(twitter);
     EXPECT_FALSE(twitter->imageForState(UIControlStateNormal));
     EXPECT_EQ(twitter->frame().size, (CGSize { 24, 24 }));

@@ -1,5 +1,6 @@
 #include "platform/DirectoryListing.h"
 #include "slideshow/ImageList.h"
+#include "slideshow/PhotoNames.h"
 #include "slideshow/Shuffling.h"
 #include "slideshow/SlideshowSettings.h"
 #include "support/TestSupport.h"
@@ -110,6 +111,38 @@ TEST(ImageList, OnlyUpperCaseExtensionsAndSyncedPhotosFirst)
     std::set<std::string> camera(images.begin() + 1, images.end());
     const std::string roll = "/var/mobile/Media/DCIM/100APPLE/";
     EXPECT_EQ(camera, (std::set<std::string> { roll + "a.JPG", roll + "b.JPEG", roll + "c.PNG", roll + "d.GIF", roll + "e.BMP", roll + "Folder.JPG" }));
+}
+
+TEST(PhotoNames, OneVerdictForEachKindOfName)
+{
+    struct Case {
+        const char* name;
+        bool isFolder;
+        PhotoNameVerdict verdict;
+        const char* extension;
+    };
+    using enum PhotoNameVerdict;
+    for (auto [name, isFolder, verdict, extension] : {
+             Case { "a.JPG", false, Accepted, ".JPG" },
+             Case { "b.JPEG", false, Accepted, ".JPEG" },
+             Case { ".JPG", false, Accepted, ".JPG" },
+             Case { "Folder.GIF", true, Accepted, ".GIF" }, // The filter sees the name alone.
+             Case { "f.jpg", false, WrongCase, ".jpg" },
+             Case { "g.Png", false, WrongCase, ".Png" },
+             Case { "h.jPeG", true, WrongCase, ".jPeG" }, // Named like a photo: the case is what keeps it out.
+             Case { ".jpg", false, WrongCase, ".jpg" }, // .JPG would be shown.
+             Case { "Album", true, Folder, "" },
+             Case { "Album.2019", true, Folder, ".2019" },
+             Case { "README", false, NoExtension, "" },
+             Case { "jJPG", false, NoExtension, "" },
+             Case { ".DS_Store", false, NoExtension, "" },
+             Case { "clip.MOV", false, NotAPictureType, ".MOV" },
+             Case { "k.JPG.txt", false, NotAPictureType, ".txt" },
+             Case { "b.", false, NotAPictureType, "." },
+         }) {
+        EXPECT_EQ(photoNameVerdict(name, isFolder), verdict) << name;
+        EXPECT_EQ(photoNameExtension(name), extension) << name;
+    }
 }
 
 TEST(ImageList, KeepsListingOrderWithinAFolder)

@@ -59,7 +59,7 @@ struct Taps : WidgetTest {
         openPanel();
         panel->advance(0.6);
     }
-    float barAlpha() { return widget()._controlBar->alpha(); }
+    float barAlpha() { return widget().controlBar()->alpha(); }
     CGPoint centreOf(const std::shared_ptr<UIView>& view)
     {
         // In the row's coordinates.
@@ -68,7 +68,7 @@ struct Taps : WidgetTest {
     }
     CGPoint itemCentre(UIBarButtonSystemItem item)
     {
-        for (auto& subview : widget()._controlBar->subviews()) {
+        for (auto& subview : widget().controlBar()->subviews()) {
             auto button = std::dynamic_pointer_cast<UIToolbarButton>(subview);
             if (button && button->item() && button->item()->systemItem() == item)
                 return centreOf(button);
@@ -100,20 +100,20 @@ TEST_F(Taps, HiddenOverlayLetsTapsThroughToThePicture)
     // Where the bar would be: while hidden it takes no taps, so the picture toggles.
     panel->tap(itemCentre(UIBarButtonSystemItemPause));
     EXPECT_FLOAT_EQ(barAlpha(), 1);
-    EXPECT_TRUE(widget().playing) << "the hidden pause item did not act";
+    EXPECT_TRUE(widget().isPlaying()) << "the hidden pause item did not act";
 }
 
 TEST_F(Taps, BarItemsActWhenShownAndTheBarDoesNotToggle)
 {
     showOverlay();
     panel->tap(itemCentre(UIBarButtonSystemItemFastForward));
-    EXPECT_EQ(widget().currentImage, 1);
+    EXPECT_EQ(widget().currentImageIndex(), 1);
     panel->tap(itemCentre(UIBarButtonSystemItemRewind));
-    EXPECT_EQ(widget().currentImage, 0);
+    EXPECT_EQ(widget().currentImageIndex(), 0);
     panel->tap(itemCentre(UIBarButtonSystemItemPause));
-    EXPECT_FALSE(widget().playing);
+    EXPECT_FALSE(widget().isPlaying());
     panel->tap(itemCentre(UIBarButtonSystemItemPlay));
-    EXPECT_TRUE(widget().playing);
+    EXPECT_TRUE(widget().isPlaying());
     // The bar's own background between the items.
     panel->tap({ 60, 175 });
     EXPECT_FLOAT_EQ(barAlpha(), 1) << "touches on the bar never toggle";
@@ -123,27 +123,27 @@ TEST_F(Taps, PauseTappedDuringACrossFade)
 {
     showOverlay();
     panel->advance(5.0 - panel->now() + 0.2);
-    ASSERT_TRUE(widget().transitioning);
+    ASSERT_TRUE(widget().isTransitioning());
     panel->tap(itemCentre(UIBarButtonSystemItemPause));
-    EXPECT_FALSE(widget().playing);
-    EXPECT_TRUE(widget().transitioning);
+    EXPECT_FALSE(widget().isPlaying());
+    EXPECT_TRUE(widget().isTransitioning());
     panel->tap(itemCentre(UIBarButtonSystemItemFastForward));
-    EXPECT_EQ(widget().currentImage, 1) << "steps are locked out during the fade";
+    EXPECT_EQ(widget().currentImageIndex(), 1) << "steps are locked out during the fade";
     panel->advance(1.0);
-    EXPECT_FALSE(widget().transitioning);
+    EXPECT_FALSE(widget().isTransitioning());
 }
 
 TEST_F(Taps, InfoButtonShowsTheAlertAndLinkButtonsOpenTheirPages)
 {
     showOverlay();
-    panel->tap(centreOf(widget()._infoButton.lock()));
+    panel->tap(centreOf(widget().infoButton()));
     auto& alerts = panel->context().application().visibleAlerts();
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0]->title(), "Settings");
     EXPECT_EQ(alerts[0]->buttonTitles(), std::vector<std::string> { "OK" });
     EXPECT_TRUE(panel->dismissTopAlert());
-    panel->tap(centreOf(widget()._twitterButton.lock()));
-    panel->tap(centreOf(widget()._facebookButton.lock()));
+    panel->tap(centreOf(widget().twitterButton()));
+    panel->tap(centreOf(widget().facebookButton()));
     EXPECT_EQ(panel->openedURLs(), (std::vector<std::string> { OrvessaController::kTwitterPageURL, OrvessaController::kFacebookPageURL }));
     EXPECT_FLOAT_EQ(barAlpha(), 1) << "buttons are not the picture";
 }

@@ -37,7 +37,7 @@ struct WidgetTest : testing::Test {
     }
     std::string imagePathShown()
     {
-        auto image = widget()._picFrame->image();
+        auto image = widget().picFrame()->image();
         return image ? image->path() : "";
     }
     void TearDown() override { panel.reset(); }

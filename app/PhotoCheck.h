@@ -1,5 +1,6 @@
 #pragma once
 
+#include "slideshow/PhotoNames.h"
 #include "slideshow/SlideshowSettings.h"
 
 #include <nlohmann/json.hpp>
@@ -21,6 +22,7 @@ struct PhotoReport {
         std::string devicePath;
         std::string hostPath;
         std::string reason; // Empty for a photo that shows.
+        PhotoNameVerdict verdict { PhotoNameVerdict::Accepted }; // Accepted for a listed name that holds no picture.
     };
 
     std::string preferencesPath; // Device path.

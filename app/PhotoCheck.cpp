@@ -1,4 +1,4 @@
-#include "host/PhotoCheck.h"
+#include "app/PhotoCheck.h"
 
 #include "platform/Context.h"
 #include "platform/Device.h"
@@ -9,35 +9,36 @@
 #include <algorithm>
 #include <cctype>
 #include <sstream>
+#include <string_view>
 #include <system_error>
 
 namespace orvessa {
 
 namespace {
 
-std::string extensionOf(const std::string& name)
+std::string upper(std::string_view text)
 {
-    auto dot = name.rfind('.');
-    return dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return out;
 }
 
-std::string upper(std::string text)
+std::string refusalReason(const std::string& name, PhotoNameVerdict verdict)
 {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    return text;
-}
-
-std::string refusalReason(const std::string& name, bool isFolder)
-{
-    std::string extension = extensionOf(name);
-    bool supportedInAnotherCase = std::find(kPhotoSuffixes.begin(), kPhotoSuffixes.end(), upper(extension)) != kPhotoSuffixes.end();
-    if (supportedInAnotherCase && !extension.empty())
+    std::string extension(photoNameExtension(name));
+    switch (verdict) {
+    case PhotoNameVerdict::Accepted:
+        break;
+    case PhotoNameVerdict::WrongCase:
         return extension + " is not shown; only upper-case extensions are (" + upper(extension) + ")";
-    if (isFolder)
+    case PhotoNameVerdict::Folder:
         return "a folder";
-    if (extension.empty())
+    case PhotoNameVerdict::NoExtension:
         return "no extension; photos end in .JPG, .JPEG, .PNG, .GIF or .BMP";
-    return extension + " is not a type the slideshow shows (.JPG, .JPEG, .PNG, .GIF, .BMP)";
+    case PhotoNameVerdict::NotAPictureType:
+        return extension + " is not a type the slideshow shows (.JPG, .JPEG, .PNG, .GIF, .BMP)";
+    }
+    return "";
 }
 
 }
@@ -76,8 +77,9 @@ PhotoReport checkPhotos()
             std::string hostPath = filesystem.resolve(devicePath).value_or("").string();
             std::error_code error;
             bool isFolder = std::filesystem::is_directory(hostPath, error);
-            if (!acceptsPhotoName(name)) {
-                report.leftOut.push_back({ devicePath, hostPath, refusalReason(name, isFolder) });
+            PhotoNameVerdict verdict = photoNameVerdict(name, isFolder);
+            if (verdict != PhotoNameVerdict::Accepted) {
+                report.leftOut.push_back({ devicePath, hostPath, refusalReason(name, verdict), verdict });
                 continue;
             }
             if (isFolder)
@@ -149,7 +151,7 @@ std::string photoReportSummary(const PhotoReport& report)
 {
     std::size_t lowerCase = 0;
     for (const auto& entry : report.leftOut) {
-        if (entry.reason.find("only upper-case") != std::string::npos)
+        if (entry.verdict == PhotoNameVerdict::WrongCase)
             ++lowerCase;
     }
     std::size_t other = report.leftOut.size() - lowerCase;
