@@ -3,7 +3,8 @@
 #
 # Arrows point down only: the widget knows the toolkit, the renderer knows the toolkit, the host knows
 # the renderer and the toolkit and the widget only through the host protocol (one registration by
-# class name, in host/Panel.cpp), and the command sits on top.
+# class name, in host/Panel.cpp), and the command sits on top; its photo check applies the
+# slideshow's own rules for names and settings, so the command may read slideshow/.
 
 cmake_minimum_required(VERSION 3.22)
 
@@ -14,7 +15,7 @@ set(allowed_touch touch platform)
 set(allowed_controller controller views slideshow touch platform)
 set(allowed_render render platform)
 set(allowed_host host render platform)
-set(allowed_app app host render platform)
+set(allowed_app app host render slideshow platform)
 set(layers platform views slideshow touch controller render host app)
 
 # The single place where the host names the widget: registering its principal class by name.
