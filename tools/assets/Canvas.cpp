@@ -21,4 +21,11 @@ Canvas makeCanvas(int width, int height, bool opaque)
     return canvas;
 }
 
+Canvas makeScaledCanvas(int widthPoints, int heightPoints, int scale, bool opaque)
+{
+    Canvas canvas = makeCanvas(widthPoints * scale, heightPoints * scale, opaque);
+    cairo_scale(canvas.cr.get(), scale, scale);
+    return canvas;
+}
+
 }

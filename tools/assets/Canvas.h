@@ -28,5 +28,8 @@ struct Canvas {
 // An image surface (RGB24 when opaque, ARGB32 otherwise) and a context on it; throws if cairo
 // cannot make them.
 Canvas makeCanvas(int width, int height, bool opaque);
+// A canvas of width x height points at a scale of 1, 2 or 3 pixels per point, its context drawing
+// in points.
+Canvas makeScaledCanvas(int widthPoints, int heightPoints, int scale, bool opaque);
 
 }

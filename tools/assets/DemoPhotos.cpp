@@ -50,43 +50,30 @@ Canvas drawStrayPicture()
 
 void writeDemoPhotos(AssetWriter& out, const std::filesystem::path& camera, const std::filesystem::path& synced)
 {
-    out.make(camera / "IMG_0001.JPG", [] {
-        Canvas canvas = drawPhoto(drawSunsetSea, "1", 1600, 1200);
-        return encodeJpeg(canvas);
-    });
-    out.make(camera / "IMG_0002.JPG", [] {
-        Canvas canvas = drawPhoto(drawGreenHills, "2", 1600, 1200);
-        return encodeJpeg(canvas);
-    });
+    auto photo = [&out](const std::filesystem::path& path, Scene scene, std::string_view number, int width, int height) {
+        out.make(path, [=] {
+            Canvas canvas = drawPhoto(scene, number, width, height);
+            return encodeJpeg(canvas);
+        });
+    };
+    photo(camera / "IMG_0001.JPG", drawSunsetSea, "1", 1600, 1200);
+    photo(camera / "IMG_0002.JPG", drawGreenHills, "2", 1600, 1200);
     out.make(camera / "IMG_0003.JPG", [] {
         Canvas canvas = drawSidewaysPhoto(drawLighthouse, "3", 1600, 1200);
         return encodeJpeg(canvas, 6);
     });
-    out.make(camera / "IMG_0004.JPG", [] {
-        Canvas canvas = drawPhoto(drawNightMountains, "4", 1800, 1200);
-        return encodeJpeg(canvas);
-    });
+    photo(camera / "IMG_0004.JPG", drawNightMountains, "4", 1800, 1200);
     out.make(camera / "IMG_0005.PNG", [] {
         Canvas canvas = drawPhoto(drawDesert, "5", 1024, 768);
         return encodePng(canvas);
     });
-    out.make(camera / "IMG_0006.JPG", [] {
-        Canvas canvas = drawPhoto(drawAutumnForest, "6", 1600, 1200);
-        return encodeJpeg(canvas);
-    });
+    photo(camera / "IMG_0006.JPG", drawAutumnForest, "6", 1600, 1200);
     out.make(camera / "IMG_0007.jpg", [] {
         Canvas canvas = drawStrayPicture();
         return encodeJpeg(canvas);
     });
-
-    out.make(synced / "IMG_0101.JPG", [] {
-        Canvas canvas = drawPhoto(drawLavenderField, "101", 1600, 1200);
-        return encodeJpeg(canvas);
-    });
-    out.make(synced / "IMG_0102.JPG", [] {
-        Canvas canvas = drawPhoto(drawWinter, "102", 1600, 1200);
-        return encodeJpeg(canvas);
-    });
+    photo(synced / "IMG_0101.JPG", drawLavenderField, "101", 1600, 1200);
+    photo(synced / "IMG_0102.JPG", drawWinter, "102", 1600, 1200);
 }
 
 }

@@ -34,9 +34,8 @@ constexpr double rowBackgroundHeight = 30;
 
 Bytes drawRowBackground(int scale)
 {
-    Canvas canvas = makeCanvas(static_cast<int>(rowBackgroundWidth) * scale, static_cast<int>(rowBackgroundHeight) * scale, false);
+    Canvas canvas = makeScaledCanvas(static_cast<int>(rowBackgroundWidth), static_cast<int>(rowBackgroundHeight), scale, false);
     cairo_t* cr = canvas.cr.get();
-    cairo_scale(cr, scale, scale);
     const double radius = 6;
     const double w = rowBackgroundWidth;
     const double h = rowBackgroundHeight;

@@ -16,9 +16,8 @@ constexpr double emptyHeight = 200;
 
 Bytes drawEmpty(int scale)
 {
-    Canvas canvas = makeCanvas(static_cast<int>(emptyWidth) * scale, static_cast<int>(emptyHeight) * scale, true);
+    Canvas canvas = makeScaledCanvas(static_cast<int>(emptyWidth), static_cast<int>(emptyHeight), scale, true);
     cairo_t* cr = canvas.cr.get();
-    cairo_scale(cr, scale, scale);
     fillVertical(cr, 0, 0, emptyWidth, emptyHeight, { { 0, hex(0x262b33) }, { 1, hex(0x15181d) } });
 
     // A framed landscape: the usual sign for "a picture goes here".
@@ -64,9 +63,8 @@ enum class ButtonGlyph {
 
 Bytes drawButton(ButtonGlyph glyph, int scale)
 {
-    Canvas canvas = makeCanvas(static_cast<int>(buttonSize) * scale, static_cast<int>(buttonSize) * scale, false);
+    Canvas canvas = makeScaledCanvas(static_cast<int>(buttonSize), static_cast<int>(buttonSize), scale, false);
     cairo_t* cr = canvas.cr.get();
-    cairo_scale(cr, scale, scale);
     const bool message = glyph == ButtonGlyph::Message;
     const Rgb top = message ? hex(0x5aaeea) : hex(0x5a6fc0);
     const Rgb bottom = message ? hex(0x2d7fc4) : hex(0x34428a);
