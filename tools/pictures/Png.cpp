@@ -82,6 +82,26 @@ bool writeWithLibpng(PngWriter& writer, const PngLayout& layout, png_bytepp rows
     return true;
 }
 
+Bytes writeRows(const PngLayout& layout, const std::vector<const std::uint8_t*>& rows)
+{
+    Bytes out;
+    PngWriter writer;
+    writer.out = &out;
+    writer.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &writer, onError, onWarning);
+    if (writer.png)
+        writer.info = png_create_info_struct(writer.png);
+    if (!writer.info) {
+        png_destroy_write_struct(&writer.png, nullptr);
+        throw std::runtime_error("libpng: out of memory");
+    }
+    // libpng's row pointers are not const, but writing only reads through them.
+    const bool written = writeWithLibpng(writer, layout, const_cast<png_bytepp>(rows.data()));
+    png_destroy_write_struct(&writer.png, &writer.info);
+    if (!written)
+        throw std::runtime_error(std::string("PNG encoding failed: ") + writer.message);
+    return out;
+}
+
 }
 
 PngLayout pngLayout(int width, int height, int colourType, int bitDepth, bool interlaced)
@@ -102,30 +122,14 @@ Bytes writePng(const PngLayout& layout, const std::vector<Bytes>& rows)
     if (rows.size() != static_cast<std::size_t>(layout.height))
         throw std::invalid_argument("a PNG needs one row for each of its " + std::to_string(layout.height) + " rows");
     const std::size_t bytesPerRow = rowBytes(layout);
-    std::vector<png_bytep> pointers;
+    std::vector<const std::uint8_t*> pointers;
     pointers.reserve(rows.size());
     for (const Bytes& row : rows) {
         if (row.size() != bytesPerRow)
             throw std::invalid_argument("a PNG row of this layout is " + std::to_string(bytesPerRow) + " bytes");
-        // libpng's row pointers are not const, but writing only reads them.
-        pointers.push_back(const_cast<png_bytep>(row.data()));
+        pointers.push_back(row.data());
     }
-
-    Bytes out;
-    PngWriter writer;
-    writer.out = &out;
-    writer.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &writer, onError, onWarning);
-    if (writer.png)
-        writer.info = png_create_info_struct(writer.png);
-    if (!writer.info) {
-        png_destroy_write_struct(&writer.png, nullptr);
-        throw std::runtime_error("libpng: out of memory");
-    }
-    const bool written = writeWithLibpng(writer, layout, pointers.data());
-    png_destroy_write_struct(&writer.png, &writer.info);
-    if (!written)
-        throw std::runtime_error(std::string("PNG encoding failed: ") + writer.message);
-    return out;
+    return writeRows(layout, pointers);
 }
 
 Bytes encodePng(const Pixels& pixels, const PngOptions& options)
@@ -136,14 +140,13 @@ Bytes encodePng(const Pixels& pixels, const PngOptions& options)
     PngLayout layout = pngLayout(pixels.width, pixels.height, pixels.format == PixelFormat::Rgba ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, 8,
         options.interlaced);
     layout.srgb = options.srgb;
-    const std::size_t bytesPerRow = static_cast<std::size_t>(pixels.width) * static_cast<std::size_t>(channelCount(pixels.format));
-    std::vector<Bytes> rows;
-    rows.reserve(static_cast<std::size_t>(pixels.height));
-    for (std::size_t y = 0; y < static_cast<std::size_t>(pixels.height); ++y) {
-        const auto first = pixels.bytes.begin() + static_cast<std::ptrdiff_t>(y * bytesPerRow);
-        rows.emplace_back(first, first + static_cast<std::ptrdiff_t>(bytesPerRow));
-    }
-    return writePng(layout, rows);
+    // The rows are pointed at where they lie, so a large picture is not copied.
+    const std::size_t bytesPerRow = rowBytes(layout);
+    std::vector<const std::uint8_t*> pointers;
+    pointers.reserve(static_cast<std::size_t>(pixels.height));
+    for (std::size_t y = 0; y < static_cast<std::size_t>(pixels.height); ++y)
+        pointers.push_back(pixels.bytes.data() + y * bytesPerRow);
+    return writeRows(layout, pointers);
 }
 
 std::uint32_t pngCrc(const std::uint8_t* data, std::size_t length)
