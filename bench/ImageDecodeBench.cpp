@@ -3,10 +3,15 @@
 // row by row at full size. The pictures are generated in /tmp at the first run and kept.
 //
 // Build: g++ -std=c++20 -O2 -I. bench/ImageDecodeBench.cpp platform/Image{Header,Decoder}.cpp
-//        platform/{Jpeg,Png,Stb}Decoder.cpp $(pkg-config --cflags --libs libturbojpeg libpng cairo)
+//        platform/{Jpeg,Png,Stb}Decoder.cpp tools/pictures/*.cpp
+//        $(pkg-config --cflags --libs libturbojpeg libpng cairo)
 //        -lbenchmark -lbenchmark_main -pthread
 
 #include "platform/ImageDecoder.h"
+#include "tools/pictures/Exif.h"
+#include "tools/pictures/Jpeg.h"
+#include "tools/pictures/JpegSegments.h"
+#include "tools/pictures/Png.h"
 
 #include <benchmark/benchmark.h>
 #include <png.h>
@@ -65,14 +70,8 @@ std::filesystem::path jpegFixture(const std::string& name, int width, int height
     auto path = std::filesystem::temp_directory_path() / name;
     if (std::filesystem::exists(path))
         return path;
-    auto rgb = photoLikeRgb(width, height);
-    tjhandle compressor = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
-    if (tjCompress2(compressor, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 90, 0) == 0)
-        writeFile(path, jpeg, size);
-    tjFree(jpeg);
-    tjDestroy(compressor);
+    const Bytes jpeg = pictures::encodeJpeg({ width, height, pictures::PixelFormat::Rgb, photoLikeRgb(width, height) }, { .quality = 90, .subsampling = TJSAMP_420 });
+    writeFile(path, jpeg.data(), jpeg.size());
     return path;
 }
 
@@ -83,10 +82,8 @@ std::filesystem::path turnedJpegFixture()
     auto path = std::filesystem::temp_directory_path() / "orvessa-bench-12mp-turned.jpg";
     if (std::filesystem::exists(path))
         return path;
-    Bytes jpeg = readFile(jpegFixture("orvessa-bench-12mp.jpg", 4000, 3000));
-    const Bytes app1 = { 0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1,
-        0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, 6, 0, 0, 0, 0, 0, 0 };
-    jpeg.insert(jpeg.begin() + 2, app1.begin(), app1.end());
+    const Bytes jpeg = pictures::withSegment(readFile(jpegFixture("orvessa-bench-12mp.jpg", 4000, 3000)), pictures::kApp1,
+        pictures::orientationExif(6, pictures::ByteOrder::BigEndian));
     writeFile(path, jpeg.data(), jpeg.size());
     return path;
 }
@@ -97,18 +94,8 @@ std::filesystem::path pngFixture()
     if (std::filesystem::exists(path))
         return path;
     constexpr int width = 4000, height = 3000;
-    auto rgb = photoLikeRgb(width, height);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, rgb.data() + static_cast<std::size_t>(y) * width * 3);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
+    const Bytes png = pictures::encodePng({ width, height, pictures::PixelFormat::Rgb, photoLikeRgb(width, height) });
+    writeFile(path, png.data(), png.size());
     return path;
 }
 

@@ -5,9 +5,10 @@
 #include "host/Panel.h"
 #include "platform/Application.h"
 #include "render/Renderer.h"
+#include "tools/pictures/Jpeg.h"
+#include "tools/pictures/Png.h"
 
 #include <benchmark/benchmark.h>
-#include <png.h>
 #include <turbojpeg.h>
 
 #include <cmath>
@@ -47,14 +48,8 @@ std::filesystem::path jpegPhoto(const std::string& name, int width, int height, 
     if (std::filesystem::exists(path))
         return path;
     std::filesystem::create_directories(path.parent_path());
-    auto rgb = photoPixels(width, height, seed);
-    tjhandle handle = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
-    tjCompress2(handle, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 90, 0);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(jpeg), std::streamsize(size));
-    tjFree(jpeg);
-    tjDestroy(handle);
+    const auto jpeg = pictures::encodeJpeg({ width, height, pictures::PixelFormat::Rgb, photoPixels(width, height, seed) }, { .quality = 90, .subsampling = TJSAMP_420 });
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size()));
     return path;
 }
 
@@ -64,13 +59,8 @@ std::filesystem::path pngPhoto(const std::string& name, int width, int height, i
     if (std::filesystem::exists(path))
         return path;
     std::filesystem::create_directories(path.parent_path());
-    auto rgb = photoPixels(width, height, seed);
-    png_image image {};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(width);
-    image.height = png_uint_32(height);
-    image.format = PNG_FORMAT_RGB;
-    png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr);
+    const auto png = pictures::encodePng({ width, height, pictures::PixelFormat::Rgb, photoPixels(width, height, seed) });
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
     return path;
 }
 

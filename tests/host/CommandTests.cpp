@@ -1,4 +1,5 @@
 #include "support/TestSupport.h"
+#include "tools/pictures/Jpeg.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -99,7 +100,7 @@ TEST(Command, PhotosOptionMountsTheCameraRoll)
 {
     TestHome home;
     TempFolder photos;
-    photos.write("IMG_9.JPG", testing_support::makeJpeg(8, 8, { 1, 2, 3 }));
+    photos.write("IMG_9.JPG", pictures::encodeJpeg(pictures::paint(8, 8, pictures::solid({ 1, 2, 3 }))));
     Result result = run("photos --json --home '" + home.path().string() + "' --photos '" + photos.path().string() + "'");
     auto parsed = nlohmann::json::parse(result.out);
     EXPECT_EQ(parsed["images"], nlohmann::json({ "/var/mobile/Media/DCIM/100APPLE/IMG_9.JPG" }));

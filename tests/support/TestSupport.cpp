@@ -1,14 +1,10 @@
 #include "support/TestSupport.h"
 
 #include "platform/RunLoop.h"
-
-#include <png.h>
-#include <turbojpeg.h>
+#include "tools/pictures/Jpeg.h"
 
 #include <atomic>
 #include <fstream>
-#include <random>
-#include <stdexcept>
 #include <unistd.h>
 
 namespace testing_support {
@@ -53,53 +49,6 @@ std::filesystem::path TempFolder::makeFolder(const std::string& relative) const
     return path;
 }
 
-std::vector<std::uint8_t> makeJpeg(int width, int height, Rgb colour, int exifOrientation)
-{
-    std::vector<std::uint8_t> pixels(std::size_t(width) * std::size_t(height) * 3);
-    for (std::size_t i = 0; i < pixels.size(); i += 3) {
-        pixels[i] = colour.r;
-        pixels[i + 1] = colour.g;
-        pixels[i + 2] = colour.b;
-    }
-    tjhandle handle = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
-    if (tjCompress2(handle, pixels.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_444, 95, 0) != 0)
-        throw std::runtime_error("makeJpeg: compression failed");
-    std::vector<std::uint8_t> out(jpeg, jpeg + size);
-    tjFree(jpeg);
-    tjDestroy(handle);
-    if (exifOrientation) {
-        // APP1 "Exif\0\0", a little-endian TIFF header and IFD0 with one SHORT entry 0x0112.
-        std::vector<std::uint8_t> app1 { 0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 0x2A, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0,
-            std::uint8_t(exifOrientation), 0, 0, 0, 0, 0, 0, 0 };
-        out.insert(out.begin() + 2, app1.begin(), app1.end());
-    }
-    return out;
-}
-
-std::vector<std::uint8_t> makePng(int width, int height, Rgb colour)
-{
-    png_image image {};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(width);
-    image.height = png_uint_32(height);
-    image.format = PNG_FORMAT_RGB;
-    std::vector<std::uint8_t> pixels(std::size_t(width) * std::size_t(height) * 3);
-    for (std::size_t i = 0; i < pixels.size(); i += 3) {
-        pixels[i] = colour.r;
-        pixels[i + 1] = colour.g;
-        pixels[i + 2] = colour.b;
-    }
-    png_alloc_size_t size = 0;
-    png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
-    std::vector<std::uint8_t> out(size);
-    if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, nullptr))
-        throw std::runtime_error("makePng: encoding failed");
-    out.resize(size);
-    return out;
-}
-
 std::string preferencesXml(const std::string& dictBody)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -110,7 +59,7 @@ std::string preferencesXml(const std::string& dictBody)
 
 std::string TestHome::addPhoto(const std::string& name, Rgb colour, const char* folder, int width, int height) const
 {
-    write(std::string(folder) + "/" + name, makeJpeg(width, height, colour));
+    write(std::string(folder) + "/" + name, pictures::encodeJpeg(pictures::paint(width, height, pictures::solid({ colour.r, colour.g, colour.b }))));
     return std::string("/var/mobile/") + folder + "/" + name;
 }
 

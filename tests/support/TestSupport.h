@@ -34,10 +34,6 @@ struct Rgb {
     std::uint8_t r { 0 }, g { 0 }, b { 0 };
 };
 
-// Small pictures made in memory: a flat colour, optionally with an EXIF orientation.
-std::vector<std::uint8_t> makeJpeg(int width, int height, Rgb, int exifOrientation = 0);
-std::vector<std::uint8_t> makePng(int width, int height, Rgb);
-
 // The Photos preferences file as XML with the given body inside its <dict>.
 std::string preferencesXml(const std::string& dictBody);
 

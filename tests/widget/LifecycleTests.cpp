@@ -4,6 +4,7 @@
 #include "platform/Device.h"
 #include "platform/RunLoop.h"
 #include "platform/Runtime.h"
+#include "tools/pictures/Png.h"
 
 using testing_support::TempFolder;
 
@@ -12,7 +13,7 @@ namespace {
 // Resources whose row background has the given size, to check the stretch caps.
 orvessa::HostOptions optionsWithBackground(const TempFolder& resources, const std::filesystem::path& home, int width, int height)
 {
-    resources.write("StocksWeeApp.bundle/WeeAppBackground.png", testing_support::makePng(width, height, { 30, 30, 30 }));
+    resources.write("StocksWeeApp.bundle/WeeAppBackground.png", pictures::encodePng(pictures::paint(width, height, pictures::solid({ 30, 30, 30 }))));
     std::filesystem::create_directories(resources.path() / "Orvessa.bundle");
     auto options = testing_support::panelOptions(home);
     options.resourcesFolder = resources.path();
