@@ -23,6 +23,13 @@ struct PhotoReport {
         std::string reason; // Empty for a photo that shows.
     };
 
+    struct Folder {
+        std::string devicePath;
+        std::string hostPath; // Empty when nothing is mounted there.
+    };
+
+    Folder home;
+    std::vector<Folder> photoFolders; // The two folders the widget lists, in its order.
     std::string preferencesPath; // Device path.
     std::string preferencesProblem; // Why the file gave no settings; empty when it was read.
     SlideshowSettings settings;
