@@ -7,7 +7,7 @@ CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=Release
 TEST_FLAGS = -DORVESSA_WERROR=ON
 DEMO_OUT ?= out/demo
 
-.PHONY: deps build demo test lint test-normal test-sanitize bench clean
+.PHONY: deps build demo test lint test-normal test-sanitize bench deb clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -41,6 +41,15 @@ bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVESSA_TESTS=OFF -DORVESSA_BENCH=ON > /dev/null
 	cmake --build build-bench -j $(JOBS)
 	bash bench/run.sh build-bench
+
+# The Debian package, from the plain build's install rules, checked by lintian (errors fail the target).
+DEB_OUT ?= out/deb
+deb: build
+	rm -rf $(DEB_OUT) && mkdir -p $(DEB_OUT)
+	cpack --config $(BUILD)/CPackConfig.cmake -B $(CURDIR)/$(DEB_OUT) > $(DEB_OUT)/cpack.log || { cat $(DEB_OUT)/cpack.log; exit 1; }
+	rm -rf $(DEB_OUT)/_CPack_Packages
+	lintian --fail-on error $(DEB_OUT)/orvessa_*.deb
+	@echo "deb: $$(ls $(DEB_OUT)/orvessa_*.deb)"
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) build-bench out

@@ -31,8 +31,17 @@ struct CommonOptions {
 };
 
 void addCommonOptions(CLI::App&, CommonOptions&);
-// Checks the options and finds the built resources; throws UsageError.
+// Checks the options and finds the resources; throws UsageError, or std::runtime_error for an
+// incomplete installation.
 HostOptions hostOptions(const CommonOptions&);
+
+// The folder of the widget's pictures and the demo home: the one ORVESSA_RESOURCES names, else the
+// installed one beside the program (../share/orvessa), else the build tree's. Throws UsageError for
+// a variable naming no such folder, std::runtime_error naming the places looked in or the first
+// missing file.
+std::filesystem::path locateResources();
+// Throws std::runtime_error naming the first file of the demo home that is missing.
+void requireDemoHome(const std::filesystem::path& resources);
 
 // Each subcommand registers its options and returns what runs it.
 struct Subcommand {

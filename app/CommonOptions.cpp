@@ -3,16 +3,12 @@
 #include <charconv>
 #include <system_error>
 
-#ifndef ORVESSA_RESOURCES_DIR
-#error "ORVESSA_RESOURCES_DIR must name the built resources folder"
-#endif
-
 namespace orvessa {
 
 void addCommonOptions(CLI::App& command, CommonOptions& options)
 {
-    command.add_option("--home", options.home, "Folder mounted as the device's home (/var/mobile); default: the built-in demo home");
-    command.add_option("--photos", options.photos, "Folder of photos mounted as the camera roll (/var/mobile/Media/DCIM/100APPLE)");
+    command.add_option("--home", options.home, "Folder mounted as the device's home (/var/mobile); default: the built-in demo home, or none at all when only --photos is given");
+    command.add_option("--photos", options.photos, "Folder of photos mounted as the camera roll (/var/mobile/Media/DCIM/100APPLE); without --home, only these photos show, with the default settings");
     command.add_option("--os-version", options.osVersion, "What the device reports as its OS version")->capture_default_str();
     command.add_option("--seed", options.seed, "Seeds the shuffle so runs repeat; default: fresh randomness");
     command.add_option("--scale", options.scale, "Pixels per point: 1, 2 or 3")->capture_default_str();
@@ -31,19 +27,25 @@ std::filesystem::path existingFolder(const std::string& option, const std::strin
     return std::filesystem::absolute(path, error);
 }
 
+// The home and photo folders. Photos alone get no home at all (see homeFolder), so that only they
+// show; the demo home is used only when neither is given, and must then be whole.
+void chooseHomeAndPhotos(const CommonOptions& options, HostOptions& host)
+{
+    if (!options.home.empty())
+        host.home = existingFolder("--home", options.home);
+    if (!options.photos.empty())
+        host.photos = existingFolder("--photos", options.photos);
+    if (!host.home && !host.photos)
+        requireDemoHome(host.resourcesFolder);
+}
+
 }
 
 HostOptions hostOptions(const CommonOptions& options)
 {
     HostOptions host;
-    host.resourcesFolder = ORVESSA_RESOURCES_DIR;
-    std::error_code error;
-    if (!std::filesystem::is_directory(host.resourcesFolder / "Orvessa.bundle", error))
-        throw UsageError("resources not found in " + host.resourcesFolder.string() + "; build the project first (make build)");
-    if (!options.home.empty())
-        host.home = existingFolder("--home", options.home);
-    if (!options.photos.empty())
-        host.photos = existingFolder("--photos", options.photos);
+    host.resourcesFolder = locateResources();
+    chooseHomeAndPhotos(options, host);
     host.osVersion = options.osVersion;
     if (!options.seed.empty()) {
         std::uint64_t seed = 0;

@@ -64,12 +64,16 @@ PhotoReport checkPhotos()
     report.images = loadImageList(NSHomeDirectory(), report.settings.shuffle);
     report.fallback = report.images.size() == 1 && report.images.front() == kFallbackImagePath;
 
+    report.home = { NSHomeDirectory(), filesystem.resolve(NSHomeDirectory()).value_or("").string() };
     for (const char* folder : kPhotoFolders) {
         std::string folderPath = stringByAppendingPathComponent(NSHomeDirectory(), folder);
+        std::string host = filesystem.resolve(folderPath).value_or("").string();
+        report.photoFolders.push_back({ folderPath, host });
         auto names = contentsOfDirectoryAtPath(folderPath);
         if (!names) {
-            std::string host = filesystem.resolve(folderPath).value_or("").string();
-            report.folderProblems.push_back(folderPath + " (" + host + "): missing or unreadable");
+            // A folder nothing is mounted at is absent on purpose, and the header says so.
+            if (!host.empty())
+                report.folderProblems.push_back(folderPath + " (" + host + "): missing or unreadable");
             continue;
         }
         for (const auto& name : *names) {
@@ -94,7 +98,14 @@ PhotoReport checkPhotos()
 std::string formatPhotoReport(const PhotoReport& report)
 {
     std::ostringstream out;
-    out << "Settings from " << report.preferencesPath;
+    auto mounted = [](const PhotoReport::Folder& folder) {
+        return folder.hostPath.empty() ? std::string("nothing mounted") : folder.hostPath;
+    };
+    out << "Home " << report.home.devicePath << ": " << mounted(report.home) << '\n';
+    out << "Photo folders:\n";
+    for (const auto& folder : report.photoFolders)
+        out << "  " << folder.devicePath << ": " << mounted(folder) << '\n';
+    out << "\nSettings from " << report.preferencesPath;
     if (!report.preferencesProblem.empty())
         out << " (not used: " << report.preferencesProblem << ")";
     out << ":\n";
@@ -135,7 +146,15 @@ nlohmann::ordered_json photoReportJson(const PhotoReport& report)
     nlohmann::ordered_json sources = nlohmann::ordered_json::object();
     for (const auto& setting : report.settingSources)
         sources[setting.key] = setting.fromFile ? "file" : "default";
+    auto folderJson = [](const PhotoReport::Folder& folder) {
+        return nlohmann::ordered_json { { "path", folder.devicePath }, { "hostPath", folder.hostPath.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(folder.hostPath) } };
+    };
+    nlohmann::ordered_json folders = nlohmann::ordered_json::array();
+    for (const auto& folder : report.photoFolders)
+        folders.push_back(folderJson(folder));
     return {
+        { "home", folderJson(report.home) },
+        { "photoFolders", folders },
         { "preferences", { { "path", report.preferencesPath }, { "problem", report.preferencesProblem.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(report.preferencesProblem) } } },
         { "settings", settings },
         { "settingSources", sources },

@@ -25,6 +25,13 @@ struct PhotoReport {
         PhotoNameVerdict verdict { PhotoNameVerdict::Accepted }; // Accepted for a listed name that holds no picture.
     };
 
+    struct Folder {
+        std::string devicePath;
+        std::string hostPath; // Empty when nothing is mounted there.
+    };
+
+    Folder home;
+    std::vector<Folder> photoFolders; // The two folders the widget lists, in its order.
     std::string preferencesPath; // Device path.
     std::string preferencesProblem; // Why the file gave no settings; empty when it was read.
     SlideshowSettings settings;

@@ -6,8 +6,8 @@ namespace orvessa {
 
 void refuseProtectedOutput(const HostOptions& options, const std::filesystem::path& output)
 {
-    std::filesystem::path home = options.home.value_or(options.resourcesFolder / "demo-home");
-    if (isInside(output, home))
+    auto home = homeFolder(options);
+    if (home && isInside(output, *home))
         throw UsageError(output.string() + ": inside the home folder, which is never written to");
     if (options.photos && isInside(output, *options.photos))
         throw UsageError(output.string() + ": inside the photo folder, which is never written to");

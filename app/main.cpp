@@ -3,15 +3,21 @@
 
 #include <iostream>
 
+#ifndef ORVESSA_VERSION
+#error "ORVESSA_VERSION must hold the project's version"
+#endif
+
 using namespace orvessa;
 
 namespace {
 
 int runCommand(int argc, char** argv)
 {
-    CLI::App app { "orvessa: a photo-slideshow widget for a pull-down notification panel, with the panel that hosts it" };
+    // Named, so that help says "orvessa" whatever path or link it was started through.
+    CLI::App app { "orvessa: a photo-slideshow widget for a pull-down notification panel, with the panel that hosts it", "orvessa" };
     app.require_subcommand(1);
-    app.footer("Run 'orvessa SUBCOMMAND --help' for a subcommand's options.");
+    app.set_help_all_flag("--help-all", "Print the help of every subcommand and exit");
+    app.set_version_flag("-V,--version", std::string("orvessa ") + ORVESSA_VERSION, "Print the version and exit");
     CommonOptions common;
 
     std::vector<Subcommand> commands {
@@ -21,13 +27,14 @@ int runCommand(int argc, char** argv)
         addScriptCommand(app, common),
         addPhotosCommand(app, common),
     };
+    // Set after the subcommands are made, which would otherwise inherit it.
+    app.footer("Run 'orvessa SUBCOMMAND --help' for a subcommand's options, or 'orvessa --help-all' for all of them.");
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& help) {
-        return app.exit(help);
-    } catch (const CLI::CallForAllHelp& help) {
-        return app.exit(help);
+    } catch (const CLI::Success& done) {
+        // --help, --help-all and --version: printed on standard output, status 0.
+        return app.exit(done);
     } catch (const CLI::ParseError& error) {
         std::cerr << "orvessa: " << error.what() << " (see orvessa --help)\n";
         return kExitUsage;

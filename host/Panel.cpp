@@ -11,10 +11,23 @@
 
 namespace orvessa {
 
+std::optional<std::filesystem::path> homeFolder(const HostOptions& options)
+{
+    if (options.home)
+        return options.home;
+    if (options.photos)
+        return std::nullopt;
+    return options.resourcesFolder / "demo-home";
+}
+
 DeviceFilesystem deviceFilesystemFor(const HostOptions& options)
 {
     DeviceFilesystem filesystem;
-    filesystem.mount(NSHomeDirectory(), options.home.value_or(options.resourcesFolder / "demo-home"));
+    // A mount of nothing rather than an empty folder: nothing to create, and nothing in the user's space.
+    if (auto home = homeFolder(options))
+        filesystem.mount(NSHomeDirectory(), *home);
+    else
+        filesystem.mountNothing(NSHomeDirectory());
     filesystem.mount(std::string(kWeeAppPluginsPath) + "/Orvessa.bundle", options.resourcesFolder / "Orvessa.bundle");
     filesystem.mount(std::string(kWeeAppPluginsPath) + "/StocksWeeApp.bundle", options.resourcesFolder / "StocksWeeApp.bundle");
     if (options.photos)

@@ -17,13 +17,17 @@ namespace orvessa {
 // What the host is told on the command line.
 struct HostOptions {
     std::filesystem::path resourcesFolder; // Holds Orvessa.bundle, StocksWeeApp.bundle and demo-home.
-    std::optional<std::filesystem::path> home; // The demo home when not given.
+    std::optional<std::filesystem::path> home; // See homeFolder() for what is mounted when not given.
     std::optional<std::filesystem::path> photos; // Mounted over the camera roll when given.
     std::string osVersion { "6.1" };
     std::optional<std::uint64_t> seed; // Fresh randomness when not given.
     float scale { 2 };
     bool realTime { false }; // The steady clock instead of a virtual one.
 };
+
+// The folder mounted as the device's home: the one given; else, when only photos are given, none at
+// all (no other photos, no preferences), so that those photos alone show; else the demo home.
+std::optional<std::filesystem::path> homeFolder(const HostOptions&);
 
 // The device filesystem the host mounts for these options.
 DeviceFilesystem deviceFilesystemFor(const HostOptions&);

@@ -74,7 +74,9 @@ std::optional<std::filesystem::path> DeviceFilesystem::resolve(const std::string
         if (isUnder(*normalized, m.devicePath) && (!best || m.devicePath.size() > best->devicePath.size()))
             best = &m;
     }
-    if (!best)
+    // NOTE: An empty host folder must never resolve: joined with the rest it would name a path
+    // relative to the working folder.
+    if (!best || best->hostFolder.empty())
         return std::nullopt;
     std::string rest = best->devicePath == "/" ? *normalized : normalized->substr(best->devicePath.size());
     std::filesystem::path host = best->hostFolder;

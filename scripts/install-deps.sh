@@ -10,6 +10,7 @@ packages=(
   libpugixml-dev libcairo2-dev libfontconfig-dev libsdl2-dev nlohmann-json3-dev libcli11-dev
   libplist-utils xvfb xauth
   clang-format
+  help2man dpkg-dev file lintian
 )
 
 missing=()

@@ -38,6 +38,20 @@ TEST(DeviceFilesystem, NeverResolvesOutsideItsMounts)
     EXPECT_FALSE(fs.resolve("/var/mobile/a/../../mobile-other/b"));
 }
 
+TEST(DeviceFilesystem, MountOfNothingHidesAllButLongerMounts)
+{
+    DeviceFilesystem fs;
+    fs.mountNothing("/var/mobile");
+    fs.mount("/var/mobile/Media/DCIM/100APPLE", "/photos");
+    EXPECT_FALSE(fs.resolve("/var/mobile"));
+    EXPECT_FALSE(fs.resolve("/var/mobile/Library/Preferences/com.apple.mobileslideshow.plist"));
+    EXPECT_FALSE(fs.resolve("/var/mobile/Media/PhotoData/Sync/100SYNCD"));
+    EXPECT_EQ(fs.resolve("/var/mobile/Media/DCIM/100APPLE/IMG_1.JPG"), std::filesystem::path("/photos/IMG_1.JPG"));
+    // ".." out of the photo folder lands back in nothing, never in the working folder.
+    EXPECT_FALSE(fs.resolve("/var/mobile/Media/DCIM/100APPLE/../x"));
+    EXPECT_FALSE(fs.readFile("/var/mobile/Media/DCIM/x", 100));
+}
+
 TEST(DeviceFilesystem, ReadFileRespectsItsCapAndRefusesFolders)
 {
     TempFolder home;
