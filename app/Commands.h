@@ -54,11 +54,17 @@ Subcommand addSnapshotCommand(CLI::App&, CommonOptions&);
 Subcommand addScriptCommand(CLI::App&, CommonOptions&);
 Subcommand addPhotosCommand(CLI::App&, CommonOptions&);
 
-// What a script's snapshot command renders with.
+// Refuses an empty value for an option: a value given as '' is a mistake, not "not given".
+CLI::Validator notEmpty();
+// A value the user gave, as an error message may show it: escaped, and cut when long.
+std::string printableArgument(const std::string&);
+
+// What a script's snapshot command renders with; each snapshot goes through the output checks.
 ScriptRunner::SnapshotWriter scriptSnapshotWriter(const HostOptions&);
-// Throws UsageError when an output would land in the home or photo folders, which are never written.
-void refuseProtectedOutput(const HostOptions&, const std::filesystem::path& output);
-// Reads a script file, or standard input for "-"; throws UsageError naming the file.
+// Reads a script: a regular file, or standard input for "-", of at most
+// ScriptRunner::kMaximumScriptBytes. Throws UsageError naming the file.
 std::string readScript(const std::string& file);
+// How a script's error is told: "NAME: line N: ..." on standard error; returns the exit status.
+int reportScriptError(const std::string& file, const ScriptError&);
 
 }

@@ -1,13 +1,16 @@
 #include "app/PhotoCheck.h"
 
+#include "host/JsonText.h"
 #include "platform/Context.h"
 #include "platform/Device.h"
 #include "platform/DirectoryListing.h"
 #include "platform/Image.h"
+#include "platform/Utf8.h"
 #include "slideshow/ImageList.h"
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <sstream>
 #include <string_view>
 #include <system_error>
@@ -41,6 +44,15 @@ std::string refusalReason(const std::string& name, PhotoNameVerdict verdict)
     return "";
 }
 
+// The interval as the widget's timer takes it: the float itself, in full. No cast to int, which
+// cannot hold the 2147483648.0 that the largest integer setting becomes.
+std::string secondsText(float seconds)
+{
+    char text[64];
+    auto result = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed);
+    return std::string(text, result.ptr);
+}
+
 }
 
 PhotoReport checkPhotos()
@@ -58,7 +70,7 @@ PhotoReport checkPhotos()
         report.settingSources.push_back({ key, std::move(value), dictionary && dictionary->find(key) });
     };
     source(kShuffleKey, report.settings.shuffle ? "on" : "off");
-    source(kSecondsPerSlideKey, std::to_string(int(report.settings.secondsPerSlide)) + " s");
+    source(kSecondsPerSlideKey, secondsText(report.settings.secondsPerSlide) + " s");
     source(kPreserveAspectKey, report.settings.preserveAspect ? "on" : "off");
 
     report.images = loadImageList(NSHomeDirectory(), report.settings.shuffle);
@@ -97,37 +109,43 @@ PhotoReport checkPhotos()
 
 std::string formatPhotoReport(const PhotoReport& report)
 {
+    // Every name and path is escaped: a file name may hold a newline (which would forge an entry)
+    // or a terminal's escape sequences.
     std::ostringstream out;
     auto mounted = [](const PhotoReport::Folder& folder) {
-        return folder.hostPath.empty() ? std::string("nothing mounted") : folder.hostPath;
+        return folder.hostPath.empty() ? std::string("nothing mounted") : escapedForTerminal(folder.hostPath);
     };
-    out << "Home " << report.home.devicePath << ": " << mounted(report.home) << '\n';
-    out << "Photo folders:\n";
+    out << "Home " << report.home.devicePath << ": " << mounted(report.home) << '
+';
+    out << "Photo folders:
+";
     for (const auto& folder : report.photoFolders)
-        out << "  " << folder.devicePath << ": " << mounted(folder) << '\n';
-    out << "\nSettings from " << report.preferencesPath;
+        out << "  " << folder.devicePath << ": " << mounted(folder) << '
+';
+    out << "
+Settings from " << escapedForTerminal(report.preferencesPath);
     if (!report.preferencesProblem.empty())
-        out << " (not used: " << report.preferencesProblem << ")";
+        out << " (not used: " << escapedForTerminal(report.preferencesProblem) << ")";
     out << ":\n";
     for (const auto& setting : report.settingSources)
         out << "  " << setting.key << ": " << setting.value << (setting.fromFile ? " (from the file)" : " (default)") << '\n';
 
     out << "\nShown, in display order" << (report.settings.shuffle ? " (shuffled)" : "") << ": " << report.images.size() << '\n';
     for (std::size_t i = 0; i < report.images.size(); ++i)
-        out << "  " << (i + 1) << ". " << report.images[i] << '\n';
+        out << "  " << (i + 1) << ". " << escapedForTerminal(report.images[i]) << '\n';
     if (report.fallback)
         out << "  (no photos found: the widget shows its fallback picture)\n";
 
     if (!report.unreadable.empty()) {
         out << "\nListed but not pictures: " << report.unreadable.size() << '\n';
         for (const auto& entry : report.unreadable)
-            out << "  " << entry.hostPath << ": " << entry.reason << '\n';
+            out << "  " << escapedForTerminal(entry.hostPath) << ": " << escapedForTerminal(entry.reason) << '\n';
     }
     out << "\nLeft out: " << report.leftOut.size() << '\n';
     for (const auto& entry : report.leftOut)
-        out << "  " << entry.hostPath << ": " << entry.reason << '\n';
+        out << "  " << escapedForTerminal(entry.hostPath) << ": " << escapedForTerminal(entry.reason) << '\n';
     for (const auto& problem : report.folderProblems)
-        out << "Folder " << problem << '\n';
+        out << "Folder " << escapedForTerminal(problem) << '\n';
     return out.str();
 }
 
@@ -152,7 +170,7 @@ nlohmann::ordered_json photoReportJson(const PhotoReport& report)
     nlohmann::ordered_json folders = nlohmann::ordered_json::array();
     for (const auto& folder : report.photoFolders)
         folders.push_back(folderJson(folder));
-    return {
+    nlohmann::ordered_json json {
         { "home", folderJson(report.home) },
         { "photoFolders", folders },
         { "preferences", { { "path", report.preferencesPath }, { "problem", report.preferencesProblem.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(report.preferencesProblem) } } },
@@ -164,6 +182,9 @@ nlohmann::ordered_json photoReportJson(const PhotoReport& report)
         { "leftOut", entries(report.leftOut) },
         { "folderProblems", report.folderProblems },
     };
+    // File names hold any bytes; JSON holds only UTF-8.
+    replaceInvalidUtf8(json);
+    return json;
 }
 
 std::string photoReportSummary(const PhotoReport& report)

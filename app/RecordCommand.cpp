@@ -1,5 +1,6 @@
 #include "app/Commands.h"
 
+#include "host/OutputFolder.h"
 #include "host/Recorder.h"
 #include "platform/RunLoop.h"
 #include "render/ContactSheet.h"
@@ -53,21 +54,14 @@ void playTimeline(Panel& panel, const HostOptions& options, const std::string& s
         ScriptRunner runner(panel, std::cout, scriptSnapshotWriter(options));
         runner.setAdvanceHandler([&](double seconds) { advanceTo(std::min(until, panel.now() + seconds)); });
         std::istringstream in(script);
-        if (auto error = runner.run(in))
-            throw UsageError(scriptFile + ": line " + std::to_string(error->line) + ": " + error->message);
+        if (auto error = runner.run(in)) {
+            std::string message = printableArgument(scriptFile) + ": line " + std::to_string(error->line) + ": " + error->message;
+            if (error->isUsersToMend)
+                throw UsageError(message);
+            throw std::runtime_error(message);
+        }
     }
     advanceTo(until);
-}
-
-std::filesystem::path prepareFolder(const HostOptions& options, const std::string& out)
-{
-    std::filesystem::path folder(out);
-    refuseProtectedOutput(options, folder);
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error || !std::filesystem::is_directory(folder))
-        throw UsageError("--out: " + out + ": cannot make the folder (" + error.message() + ")");
-    return folder;
 }
 
 }
@@ -85,8 +79,8 @@ Subcommand addRecordCommand(CLI::App& app, CommonOptions& common)
     addCommonOptions(*command, common);
     command->add_option("--seconds", options->seconds, "How long to record, in seconds of virtual time")->required();
     command->add_option("--fps", options->fps, "Frames per second")->capture_default_str();
-    command->add_option("--out", options->out, "Folder for frame-NNNNN.png and contact-sheet.png (made if missing)")->required();
-    command->add_option("--script", options->script, "A host script played as a timeline: its advances wait, its commands run when reached; it must open the panel itself");
+    command->add_option("--out", options->out, "Folder for frame-NNNNN.png and contact-sheet.png (made if missing; never in the home or photo folders)")->required()->check(notEmpty());
+    command->add_option("--script", options->script, "A host script played as a timeline: its advances wait, its commands run when reached; it must open the panel itself")->check(notEmpty());
     command->footer("Without --script the panel opens at time 0.");
 
     auto run = [options, &common] {
@@ -99,10 +93,10 @@ Subcommand addRecordCommand(CLI::App& app, CommonOptions& common)
             throw UsageError("--seconds and --fps: " + std::to_string(total) + " frames is more than " + std::to_string(kMaximumFrames));
         HostOptions host = hostOptions(common);
         std::string script = options->script.empty() ? "" : readScript(options->script);
-        std::filesystem::path folder = prepareFolder(host, options->out);
+        OutputFolder folder = OutputFolder::create(options->out, ProtectedPlaces::forHost(host));
 
         Panel panel(host);
-        Recorder recorder(panel, folder, options->fps, host.scale);
+        Recorder recorder(panel, std::move(folder), options->fps, host.scale);
         ProgressBar progress(total);
         recorder.setFrameObserver([&](const Recorder::WrittenFrame&) { progress.update(long(recorder.frames().size())); });
         playTimeline(panel, host, options->script, script, options->seconds, [&](double t) { recorder.recordUntil(t); });
@@ -114,9 +108,9 @@ Subcommand addRecordCommand(CLI::App& app, CommonOptions& common)
         std::size_t step = std::max<std::size_t>(1, (frames.size() + 23) / 24);
         for (std::size_t i = 0; i < frames.size(); i += step)
             chosen.emplace_back(frames[i].time, frames[i].path);
-        std::filesystem::path sheet = folder / "contact-sheet.png";
-        makeContactSheet(chosen, 6).writePng(sheet);
-        std::cout << "wrote " << frames.size() << " frames to " << folder.string() << "/frame-*.png and the contact sheet " << sheet.string() << '\n';
+        recorder.folder().write("contact-sheet.png", encodePng(makeContactSheet(chosen, 6)), WriteMode::Durable);
+        std::string shown = printableArgument(recorder.folder().path().string());
+        std::cout << "wrote " << frames.size() << " frames to " << shown << "/frame-*.png and the contact sheet " << shown << "/contact-sheet.png\n";
         return kExitSuccess;
     };
     return { command, run };
@@ -133,20 +127,20 @@ Subcommand addSnapshotCommand(CLI::App& app, CommonOptions& common)
     auto* command = app.add_subcommand("snapshot", "Write one frame of the panel at a time on the virtual clock");
     addCommonOptions(*command, common);
     command->add_option("--at", options->at, "The time of the frame, in seconds")->required();
-    command->add_option("--out", options->out, "The PNG file to write")->required();
-    command->add_option("--script", options->script, "A host script played as a timeline, as for record");
+    command->add_option("--out", options->out, "The PNG file to write (never in the home or photo folders)")->required()->check(notEmpty());
+    command->add_option("--script", options->script, "A host script played as a timeline, as for record")->check(notEmpty());
 
     auto run = [options, &common] {
         if (!(options->at >= 0 && options->at <= kMaximumSeconds))
             throw UsageError("--at: must be from 0 to " + std::to_string(int(kMaximumSeconds)));
         HostOptions host = hostOptions(common);
-        refuseProtectedOutput(host, options->out);
+        OutputFile out = OutputFile::prepare(options->out, ProtectedPlaces::forHost(host));
         std::string script = options->script.empty() ? "" : readScript(options->script);
         Panel panel(host);
         playTimeline(panel, host, options->script, script, options->at, [&](double t) { panel.context().runLoop().runUntil(t); });
         Renderer renderer;
-        writeSnapshot(panel, renderer, host.scale, options->out);
-        std::cout << "wrote " << options->out << '\n';
+        out.write(encodePng(renderSnapshot(panel, renderer, host.scale)));
+        std::cout << "wrote " << printableArgument(options->out) << '\n';
         return kExitSuccess;
     };
     return { command, run };

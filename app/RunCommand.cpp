@@ -2,6 +2,7 @@
 
 #include "app/PhotoCheck.h"
 #include "host/DesktopWindow.h"
+#include "host/OutputFolder.h"
 
 #include <iostream>
 #include <optional>
@@ -11,16 +12,6 @@ namespace orvessa {
 namespace {
 
 constexpr const char* kHeadlessHint = "try 'orvessa record --seconds 15 --out DIR' instead";
-
-void checkScreenshotPath(const HostOptions& host, const std::string& file)
-{
-    std::filesystem::path path(file);
-    std::filesystem::path folder = path.parent_path().empty() ? std::filesystem::path(".") : path.parent_path();
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error))
-        throw UsageError("--screenshot: " + file + ": no folder " + folder.string() + " to write it in");
-    refuseProtectedOutput(host, path);
-}
 
 }
 
@@ -34,7 +25,7 @@ Subcommand addRunCommand(CLI::App& app, CommonOptions& common)
     auto* command = app.add_subcommand("run", "Open the panel in a desktop window and play the slideshow in real time");
     addCommonOptions(*command, common);
     auto* seconds = command->add_option("--seconds", options->seconds, "Quit after this many seconds (for tests and demos); default: run until you quit");
-    command->add_option("--screenshot", options->screenshot, "When --seconds ends the run, write the last frame drawn to this PNG file")->needs(seconds);
+    command->add_option("--screenshot", options->screenshot, "When --seconds ends the run, write the last frame drawn to this PNG file (never in the home or photo folders)")->needs(seconds)->check(notEmpty());
     command->footer(std::string("Keys: ") + DesktopWindow::kKeysHelp + ".\nWithout a display, use 'orvessa record' or 'orvessa snapshot'.");
 
     auto run = [options, seconds, &common] {
@@ -42,10 +33,12 @@ Subcommand addRunCommand(CLI::App& app, CommonOptions& common)
             throw UsageError("--seconds: must be more than 0");
         HostOptions host = hostOptions(common);
         host.realTime = true;
+        // Checked before the window opens, so a refused path is told at once, display or not.
+        std::optional<OutputFile> screenshot;
+        if (!options->screenshot.empty())
+            screenshot.emplace(OutputFile::prepare(options->screenshot, ProtectedPlaces::forHost(host)));
         if (auto problem = DesktopWindow::displayProblem())
             throw UsageError(*problem + "; " + kHeadlessHint);
-        if (!options->screenshot.empty())
-            checkScreenshotPath(host, options->screenshot);
 
         Panel panel(host);
         std::string summary = photoReportSummary(checkPhotos());
@@ -66,13 +59,17 @@ Subcommand addRunCommand(CLI::App& app, CommonOptions& common)
         if (seconds->count() > 0)
             limit = options->seconds;
         DesktopWindow::Ending ending = window->run(limit);
-        if (ending == DesktopWindow::Ending::TimeUp && !options->screenshot.empty()) {
+        std::vector<std::uint8_t> lastFrame;
+        if (ending == DesktopWindow::Ending::TimeUp && screenshot) {
             if (const Frame* frame = window->lastFrame())
-                frame->writePng(options->screenshot);
+                lastFrame = encodePng(*frame);
         }
         // The host's order: close, release the widget, and only then take the window down.
         window->quitPanel();
         window.reset();
+        // Written after the teardown, so a failed write cannot break the host's order.
+        if (screenshot && !lastFrame.empty())
+            screenshot->write(lastFrame);
         return kExitSuccess;
     };
     return { command, run };

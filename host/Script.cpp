@@ -1,7 +1,9 @@
 #include "host/Script.h"
 
+#include "host/OutputError.h"
 #include "host/Panel.h"
 #include "host/StateDump.h"
+#include "platform/Utf8.h"
 
 #include <charconv>
 #include <cmath>
@@ -32,8 +34,33 @@ double parseNumber(const std::string& command, const std::string& text)
     double value = 0;
     auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(value))
-        throw LineFailure(command + ": '" + text + "' is not a number");
+        throw LineFailure(command + ": " + quotedForMessage(text) + " is not a number");
     return value;
+}
+
+enum class LineRead {
+    Line,
+    End,
+    TooLong,
+};
+
+// One line without its newline, read no further than `limit` bytes, so a huge line costs no memory.
+LineRead readLine(std::istream& in, std::string& line, std::size_t limit)
+{
+    line.clear();
+    std::streambuf* buffer = in.rdbuf();
+    bool any = false;
+    for (;;) {
+        int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof())
+            return any ? LineRead::Line : LineRead::End;
+        any = true;
+        if (c == '\n')
+            return LineRead::Line;
+        if (line.size() == limit)
+            return LineRead::TooLong;
+        line.push_back(char(c));
+    }
 }
 
 void expectArguments(const std::vector<std::string>& words, std::size_t count, const char* usage)
@@ -55,12 +82,16 @@ std::optional<ScriptError> ScriptRunner::run(std::istream& in)
 {
     std::string line;
     int number = 0;
-    while (std::getline(in, line)) {
+    for (;;) {
+        LineRead read = readLine(in, line, kMaximumLineBytes);
+        if (read == LineRead::End)
+            return std::nullopt;
         ++number;
+        if (read == LineRead::TooLong)
+            return ScriptError { number, "longer than " + std::to_string(kMaximumLineBytes) + " bytes" };
         if (auto error = runLine(line, number))
             return error;
     }
-    return std::nullopt;
 }
 
 std::optional<ScriptError> ScriptRunner::runLine(const std::string& rawLine, int number)
@@ -118,10 +149,12 @@ std::optional<ScriptError> ScriptRunner::runLine(const std::string& rawLine, int
                 throw LineFailure("snapshot: not yet supported");
             m_snapshot(m_panel, w[1]);
         } else {
-            throw LineFailure("unknown command '" + command + "'");
+            throw LineFailure("unknown command " + quotedForMessage(command));
         }
     } catch (const LineFailure& failure) {
         return ScriptError { number, failure.what() };
+    } catch (const OutputError& failure) {
+        return ScriptError { number, failure.what(), failure.isUsersToMend() };
     } catch (const std::runtime_error& failure) {
         // A snapshot that could not be written, for example.
         return ScriptError { number, failure.what() };

@@ -1,5 +1,6 @@
 #include "host/StateDump.h"
 
+#include "host/JsonText.h"
 #include "host/Panel.h"
 #include "platform/Application.h"
 #include "platform/Control.h"
@@ -123,7 +124,7 @@ nlohmann::ordered_json dumpState(Panel& panel)
     for (const auto& alert : context.application().visibleAlerts())
         alerts.push_back({ { "title", alert->title() }, { "message", alert->message() }, { "buttons", alert->buttonTitles() } });
 
-    return {
+    nlohmann::ordered_json state {
         { "time", seconds(now) },
         { "controller", controller },
         { "timers", timers },
@@ -131,6 +132,9 @@ nlohmann::ordered_json dumpState(Panel& panel)
         { "alerts", alerts },
         { "openedURLs", panel.openedURLs() },
     };
+    // Paths, alert texts and links come from file names and the widget: any bytes at all.
+    replaceInvalidUtf8(state);
+    return state;
 }
 
 }

@@ -15,12 +15,11 @@ public:
     std::uint32_t next() override;
 };
 
+// NOTE: The whole 64-bit seed counts; seeding the engine with the number itself would keep only its
+// low 32 bits, so seeds that differ above them would repeat each other's runs.
 class SeededRandomSource final : public RandomSource {
 public:
-    explicit SeededRandomSource(std::uint64_t seed)
-        : m_engine(seed)
-    {
-    }
+    explicit SeededRandomSource(std::uint64_t seed);
     std::uint32_t next() override { return static_cast<std::uint32_t>(m_engine()); }
 
 private:

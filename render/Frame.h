@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
+#include <vector>
 
 typedef struct _cairo_surface cairo_surface_t;
 
@@ -27,8 +27,6 @@ public:
     int height() const { return m_height; }
     // 0xAARRGGBB, premultiplied as cairo keeps it. Coordinates outside the picture give 0.
     std::uint32_t pixel(int x, int y) const;
-    // Throws std::runtime_error naming the file when it cannot be written.
-    void writePng(const std::filesystem::path&) const;
 
     // For drawing into; null for an empty frame.
     cairo_surface_t* surface() const { return m_surface; }
@@ -41,5 +39,10 @@ private:
     int m_width { 0 };
     int m_height { 0 };
 };
+
+// The frame as the bytes of a PNG file (8-bit RGBA, or RGB when opaque). Writing them anywhere is
+// the host's business. Throws std::runtime_error for an empty frame or when encoding fails.
+// NOTE: Safe on any thread, provided nothing draws into the frame meanwhile.
+std::vector<std::uint8_t> encodePng(const Frame&);
 
 }

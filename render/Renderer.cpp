@@ -5,6 +5,7 @@
 #include "platform/Image.h"
 #include "platform/ImageView.h"
 #include "platform/Toolbar.h"
+#include "platform/Utf8.h"
 #include "platform/View.h"
 #include "render/AlertLayout.h"
 #include "render/Glyphs.h"
@@ -362,27 +363,6 @@ double textWidth(cairo_t* cr, const std::string& text)
     return extents.x_advance;
 }
 
-// How many bytes a UTF-8 sequence with this lead byte has; 0 for a byte that cannot lead one.
-std::size_t utf8SequenceLength(unsigned char lead)
-{
-    if (lead < 0x80)
-        return 1;
-    if ((lead >> 5) == 0x6)
-        return 2;
-    if ((lead >> 4) == 0xE)
-        return 3;
-    if ((lead >> 3) == 0x1E)
-        return 4;
-    return 0;
-}
-
-// The bits of the lead byte that belong to the code point, for a sequence of `length` bytes.
-std::uint32_t utf8LeadPayloadMask(std::size_t length)
-{
-    static constexpr std::uint32_t kMasks[] = { 0x07, 0xFF, 0x1F, 0x0F, 0x07 };
-    return kMasks[length];
-}
-
 // The text as cairo will take it: valid UTF-8 (anything else becomes "?"), and no longer than an
 // alert can show, so odd text costs neither the frame nor much time.
 std::string drawableText(const std::string& text)
@@ -391,18 +371,9 @@ std::string drawableText(const std::string& text)
     std::string out;
     std::size_t i = 0;
     while (i < text.size() && out.size() < kMaxBytes) {
-        auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-        unsigned char lead = byte(i);
-        std::size_t length = utf8SequenceLength(lead);
-        bool valid = length > 0 && i + length <= text.size() && (length != 1 || lead >= 0x20 || lead == '\n');
-        std::uint32_t code = lead & utf8LeadPayloadMask(length);
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            valid = (byte(i + k) & 0xC0) == 0x80;
-            code = (code << 6) | (byte(i + k) & 0x3F);
-        }
-        // No overlong forms, surrogates or code points beyond Unicode.
-        static constexpr std::uint32_t kSmallest[] = { 0, 0, 0x80, 0x800, 0x10000 };
-        valid = valid && code >= kSmallest[length] && !(code >= 0xD800 && code <= 0xDFFF) && code <= 0x10FFFF;
+        unsigned char lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = utf8SequenceLengthAt(text, i);
+        bool valid = length > 0 && (length != 1 || lead >= 0x20 || lead == '\n');
         if (valid) {
             out.append(text, i, length);
             i += length;

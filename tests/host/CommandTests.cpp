@@ -1,45 +1,16 @@
+#include "host/CommandRun.h"
 #include "support/TestSupport.h"
 #include "tools/pictures/Jpeg.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <array>
-#include <cstdio>
-#include <fstream>
-#include <sys/wait.h>
-
 using testing_support::TempFolder;
 using testing_support::TestHome;
 
-namespace {
-
-struct Result {
-    int status { -1 };
-    std::string out;
-    std::string err;
-};
-
-// Runs the built command with arguments quoted for the shell of the test itself; the product never uses one.
-Result run(const std::string& arguments, const std::string& input = "")
-{
-    TempFolder scratch;
-    auto inputFile = scratch.write("in", input);
-    std::string command = std::string(ORVESSA_COMMAND) + " " + arguments + " < '" + inputFile.string() + "' > '" + (scratch.path() / "out").string() + "' 2> '" + (scratch.path() / "err").string() + "'";
-    int raw = std::system(command.c_str());
-    auto slurp = [&](const char* name) {
-        std::ifstream in(scratch.path() / name);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    return { WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp("out"), slurp("err") };
-}
-
-std::size_t lineCount(const std::string& text)
-{
-    return std::size_t(std::count(text.begin(), text.end(), '\n'));
-}
-
-}
+using command_run::lineCount;
+using command_run::Result;
+using command_run::run;
 
 TEST(Command, BadInputGetsOneLineNamingItAndStatusTwo)
 {

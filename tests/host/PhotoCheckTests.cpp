@@ -101,3 +101,20 @@ TEST(PhotoCheck, AHiddenNameIsLeftOutForItsCaseWhereUpperCaseWouldShowIt)
     EXPECT_EQ(entryFor(report.leftOut, ".DS_Store")->verdict, PhotoNameVerdict::NoExtension);
     EXPECT_EQ(orvessa::photoReportSummary(report), "orvessa: 1 file with lower-case extensions not shown; 1 other name left out (run 'orvessa photos' for the list)");
 }
+
+TEST(PhotoCheck, ReportsTheLargestIntervalAsTheWidgetUsesIt)
+{
+    // The integer setting saturates at 2147483647, which as the widget's float is 2147483648.
+    for (const char* value : { "<integer>2147483647</integer>", "<string>99999999999</string>" }) {
+        TestHome home;
+        home.writePreferences(std::string("<key>SecondsPerSlide</key>") + value);
+        orvessa::Panel panel(testing_support::panelOptions(home.path()));
+        orvessa::PhotoReport report = orvessa::checkPhotos();
+        EXPECT_NE(orvessa::formatPhotoReport(report).find("SecondsPerSlide: 2147483648 s (from the file)"), std::string::npos) << orvessa::formatPhotoReport(report);
+        EXPECT_EQ(orvessa::photoReportJson(report)["settings"]["secondsPerSlide"], 2147483648.0);
+    }
+    TestHome home;
+    home.writePreferences("<key>SecondsPerSlide</key><integer>7</integer>");
+    orvessa::Panel panel(testing_support::panelOptions(home.path()));
+    EXPECT_NE(orvessa::formatPhotoReport(orvessa::checkPhotos()).find("SecondsPerSlide: 7 s (from the file)"), std::string::npos);
+}

@@ -22,9 +22,7 @@ std::filesystem::path writeFrame(const TempFolder& folder, const std::string& na
     cairo_set_source_rgb(cr, colour.r / 255.0, colour.g / 255.0, colour.b / 255.0);
     cairo_paint(cr);
     cairo_destroy(cr);
-    auto path = folder.path() / name;
-    frame.writePng(path);
-    return path;
+    return folder.write(name, orvessa::encodePng(frame));
 }
 
 int brightPixels(const orvessa::Frame& frame, int x0, int y0, int x1, int y1)

@@ -1,0 +1,185 @@
+#include "host/OutputFolder.h"
+
+#include "host/OutputError.h"
+#include "platform/Utf8.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <system_error>
+
+namespace orvessa {
+
+namespace {
+
+// Room left in a 255-byte name for the temporary file's dot and suffix.
+constexpr std::size_t kMaximumNameInTemporary = 200;
+constexpr int kTemporaryNameAttempts = 16;
+
+std::string printable(const std::filesystem::path& path)
+{
+    return printablePrefix(path.string(), 200);
+}
+
+OutputError refused(const std::filesystem::path& path, const std::string& how, const std::string& place)
+{
+    return OutputError(OutputError::Cause::Refused, printable(path) + ": " + how + " " + place + ", which is never written to");
+}
+
+void checkName(std::string_view name, const std::filesystem::path& folder)
+{
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos)
+        throw OutputError(OutputError::Cause::BadTarget, printable(folder / std::string(name)) + ": not a file name");
+}
+
+// ".NAME.tmp-XXXXXXXXXXXX", random so that writers on several threads, or in several processes, do
+// not meet; O_EXCL catches the rare meeting and the caller tries another.
+std::string temporaryName(std::string_view name, int attempt)
+{
+    std::uint64_t random = 0;
+    if (::getrandom(&random, sizeof random, 0) != ssize_t(sizeof random))
+        random = (std::uint64_t(::getpid()) << 20) + std::uint64_t(attempt);
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".tmp-%012llx", static_cast<unsigned long long>(random & 0xFFFFFFFFFFFFull));
+    return "." + std::string(name.substr(0, kMaximumNameInTemporary)) + suffix;
+}
+
+void writeAll(int fd, std::span<const std::uint8_t> bytes, const std::filesystem::path& target)
+{
+    while (!bytes.empty()) {
+        ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            throw outputSystemError(errno, "write", target.string());
+        }
+        bytes = bytes.subspan(std::size_t(written));
+    }
+}
+
+}
+
+OutputFolder::OutputFolder(std::filesystem::path path, std::filesystem::path absolute, FileDescriptor folder, ProtectedPlaces places)
+    : m_path(std::move(path))
+    , m_absolute(std::move(absolute))
+    , m_folder(std::move(folder))
+    , m_places(std::move(places))
+{
+}
+
+OutputFolder OutputFolder::open(const std::filesystem::path& path, ProtectedPlaces places, const std::filesystem::path& shownInErrors)
+{
+    std::filesystem::path folder = path.empty() ? std::filesystem::path(".") : path;
+    const std::filesystem::path& shown = shownInErrors.empty() ? folder : shownInErrors;
+    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // A folder we may write in but not list can still be opened for lookups.
+    if (!fd && errno == EACCES)
+        fd = FileDescriptor(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw OutputError(OutputError::Cause::BadTarget, printable(shown) + ": no folder " + printable(folder) + " to write in");
+        throw outputSystemError(errno, "write in", folder.string());
+    }
+    if (auto place = places.placeHolding(fd.get()))
+        throw refused(shown, "inside", *place);
+    if (auto place = places.placeHolding(folder))
+        throw refused(shown, "inside", *place);
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+    return OutputFolder(folder, error ? folder : absolute, std::move(fd), std::move(places));
+}
+
+OutputFolder OutputFolder::create(const std::filesystem::path& path, ProtectedPlaces places)
+{
+    // Checked before anything is made: a refused output leaves no empty folders behind.
+    if (auto place = places.placeHolding(path))
+        throw refused(path, "inside", *place);
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    if (error)
+        throw outputSystemError(error.value(), "make the folder", path.string());
+    return open(path, std::move(places));
+}
+
+void OutputFolder::checkTarget(std::string_view name) const
+{
+    checkName(name, m_path);
+    std::filesystem::path target = m_path / std::string(name);
+    struct stat status { };
+    if (::fstatat(m_folder.get(), std::string(name).c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    if (S_ISDIR(status.st_mode))
+        throw OutputError(OutputError::Cause::BadTarget, printable(target) + ": a folder, not a file");
+    if (S_ISLNK(status.st_mode)) {
+        if (auto place = m_places.placeHolding(m_absolute / std::string(name)))
+            throw refused(target, "a link into", *place);
+    }
+}
+
+void OutputFolder::write(std::string_view name, std::span<const std::uint8_t> bytes, WriteMode mode) const
+{
+    write(
+        name, [bytes](const ByteSink& sink) { sink(bytes); }, mode);
+}
+
+void OutputFolder::write(std::string_view name, const ByteProducer& producer, WriteMode mode) const
+{
+    checkTarget(name);
+    std::filesystem::path target = m_path / std::string(name);
+    std::string temporary;
+    FileDescriptor file;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts && !file; ++attempt) {
+        temporary = temporaryName(name, attempt);
+        file = FileDescriptor(::openat(m_folder.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!file && errno != EEXIST)
+            throw outputSystemError(errno, "write", target.string());
+    }
+    if (!file)
+        throw outputSystemError(EEXIST, "write", target.string());
+
+    try {
+        producer([&](std::span<const std::uint8_t> bytes) { writeAll(file.get(), bytes, target); });
+        if (mode == WriteMode::Durable && ::fsync(file.get()) != 0)
+            throw outputSystemError(errno, "write", target.string());
+        // Some file systems report a failed write only when the file is closed.
+        if (file.close() != 0)
+            throw outputSystemError(errno, "write", target.string());
+        if (::renameat(m_folder.get(), temporary.c_str(), m_folder.get(), std::string(name).c_str()) != 0)
+            throw outputSystemError(errno, "write", target.string());
+    } catch (...) {
+        file.close();
+        ::unlinkat(m_folder.get(), temporary.c_str(), 0);
+        throw;
+    }
+    // The rename itself reaches the disk with the folder. A folder opened only for lookups cannot be
+    // synced, and some file systems refuse to sync folders; the file's data is safe either way.
+    if (mode == WriteMode::Durable)
+        static_cast<void>(::fsync(m_folder.get()));
+}
+
+OutputFile::OutputFile(std::filesystem::path path, OutputFolder folder, std::string name)
+    : m_path(std::move(path))
+    , m_folder(std::move(folder))
+    , m_name(std::move(name))
+{
+}
+
+OutputFile OutputFile::prepare(const std::filesystem::path& target, ProtectedPlaces places)
+{
+    std::string name = target.filename().string();
+    checkName(name, target.parent_path());
+    OutputFolder folder = OutputFolder::open(target.parent_path(), std::move(places), target);
+    folder.checkTarget(name);
+    return OutputFile(target, std::move(folder), std::move(name));
+}
+
+void OutputFile::write(std::span<const std::uint8_t> bytes) const
+{
+    m_folder.write(m_name, bytes, WriteMode::Durable);
+}
+
+}
