@@ -116,16 +116,14 @@ std::string formatPhotoReport(const PhotoReport& report)
         return folder.hostPath.empty() ? std::string("nothing mounted") : escapedForTerminal(folder.hostPath);
     };
     out << "Home " << report.home.devicePath << ": " << mounted(report.home) << '
-';
-    out << "Photo folders:
-";
-    for (const auto& folder : report.photoFolders)
-        out << "  " << folder.devicePath << ": " << mounted(folder) << '
-';
-    out << "
-Settings from " << escapedForTerminal(report.preferencesPath);
-    if (!report.preferencesProblem.empty())
-        out << " (not used: " << escapedForTerminal(report.preferencesProblem) << ")";
+'; out << "Photo folders:
+           ";
+        for (const auto& folder : report.photoFolders) out
+        << "  " << folder.devicePath << ": " << mounted(folder) << '
+'; out << "
+        Settings from " << escapedForTerminal(report.preferencesPath);
+        if (!report.preferencesProblem.empty()) out
+        << " (not used: " << escapedForTerminal(report.preferencesProblem) << ")";
     out << ":\n";
     for (const auto& setting : report.settingSources)
         out << "  " << setting.key << ": " << setting.value << (setting.fromFile ? " (from the file)" : " (default)") << '\n';

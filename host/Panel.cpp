@@ -31,7 +31,7 @@ DeviceFilesystem deviceFilesystemFor(const HostOptions& options)
     filesystem.mount(std::string(kWeeAppPluginsPath) + "/Orvessa.bundle", options.resourcesFolder / "Orvessa.bundle");
     filesystem.mount(std::string(kWeeAppPluginsPath) + "/StocksWeeApp.bundle", options.resourcesFolder / "StocksWeeApp.bundle");
     if (options.photos)
-        filesystem.mount(NSHomeDirectory() + "/Media/DCIM/100APPLE", *options.photos);
+        filesystem.mount(NSHomeDirectory() + kCameraRollFolder, *options.photos);
     return filesystem;
 }
 

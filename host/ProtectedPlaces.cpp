@@ -5,8 +5,6 @@
 #include "host/Panel.h"
 #include "platform/Device.h"
 #include "platform/Utf8.h"
-#include "slideshow/ImageList.h"
-#include "slideshow/SlideshowSettings.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -113,8 +111,8 @@ ProtectedPlaces ProtectedPlaces::forHost(const HostOptions& options)
         // Device paths below the home are absolute; below the home folder they are relative.
         return *home / std::filesystem::path(devicePath).relative_path();
     };
-    places.add("the synced photo folder", inHome(kPhotoFolders[0]));
-    places.add("the camera roll", inHome(kPhotoFolders[1]));
+    places.add("the synced photo folder", inHome(kSyncedPhotosFolder));
+    places.add("the camera roll", inHome(kCameraRollFolder));
     // The preferences file may be a link to a file kept elsewhere; its folder is kept as it is.
     places.add("the preferences file's folder", resolvedPath(inHome(kPhotosPreferencesPath)).parent_path());
     return places;

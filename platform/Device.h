@@ -37,3 +37,9 @@ private:
 
 // Where the system keeps widget bundles.
 inline constexpr const char* kWeeAppPluginsPath = "/System/Library/WeeAppPlugins";
+
+// Where the device keeps the user's photos and the Photos settings, below the home directory. The
+// widget reads them; the host mounts the user's folders there and never writes into them.
+inline constexpr const char* kSyncedPhotosFolder = "/Media/PhotoData/Sync/100SYNCD";
+inline constexpr const char* kCameraRollFolder = "/Media/DCIM/100APPLE";
+inline constexpr const char* kPhotosPreferencesPath = "/Library/Preferences/com.apple.mobileslideshow.plist";

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/Device.h"
+
 #include <array>
 #include <string>
 #include <vector>
 
 // The photo folders under the home directory, in display order: synced photos, then the camera roll.
-inline constexpr std::array<const char*, 2> kPhotoFolders { "/Media/PhotoData/Sync/100SYNCD", "/Media/DCIM/100APPLE" };
+inline constexpr std::array<const char*, 2> kPhotoFolders { kSyncedPhotosFolder, kCameraRollFolder };
 // Shown when neither folder holds a photo.
 inline constexpr const char* kFallbackImagePath = "/System/Library/WeeAppPlugins/Orvessa.bundle/empty.png";
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Device.h"
 #include "platform/PropertyList.h"
 
 #include <memory>
@@ -12,7 +13,6 @@ struct SlideshowSettings {
     bool preserveAspect { false };
 };
 
-inline constexpr const char* kPhotosPreferencesPath = "/Library/Preferences/com.apple.mobileslideshow.plist";
 inline constexpr const char* kShuffleKey = "Shuffle";
 inline constexpr const char* kSecondsPerSlideKey = "SecondsPerSlide";
 inline constexpr const char* kPreserveAspectKey = "preserveaspect";
