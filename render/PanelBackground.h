@@ -1,0 +1,19 @@
+#pragma once
+
+#include "render/CairoPointers.h"
+
+namespace orvessa {
+
+// The panel's own background, beneath every view: a dark slate that deepens downwards with a fine
+// grain. Made once for the last frame size asked for.
+class PanelBackground {
+public:
+    // The background of a frame `width` x `height` pixels at `scale` pixels per point; null when
+    // cairo cannot make one.
+    cairo_surface_t* pixels(int width, int height, float scale);
+
+private:
+    SurfacePointer m_pixels;
+};
+
+}
