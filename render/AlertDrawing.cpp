@@ -6,9 +6,17 @@
 
 namespace orvessa {
 
-void drawAlert(cairo_t* cr, const UIAlertView& alert, CGSize window)
+std::optional<AlertRecord> recordTopmostAlert(const std::vector<std::shared_ptr<UIAlertView>>& alerts)
 {
-    AlertLayout layout = alertLayout(window, alert.buttonTitles().size());
+    if (alerts.empty() || !alerts.back())
+        return std::nullopt;
+    const UIAlertView& alert = *alerts.back();
+    return AlertRecord { alert.title(), alert.message(), alert.buttonTitles() };
+}
+
+void drawAlert(cairo_t* cr, const AlertRecord& alert, CGSize window)
+{
+    AlertLayout layout = alertLayout(window, alert.buttonTitles.size());
     cairo_save(cr);
 
     cairo_set_source_rgba(cr, 0, 0, 0, 0.4);
@@ -49,8 +57,8 @@ void drawAlert(cairo_t* cr, const UIAlertView& alert, CGSize window)
     double top = box.minY() + 10;
     double limit = layout.button.size.height > 0 ? layout.button.minY() - 6 : box.maxY() - padding;
     selectFont(cr, 17, true);
-    std::string title = drawableText(alert.title());
-    std::string message = drawableText(alert.message());
+    std::string title = drawableText(alert.title);
+    std::string message = drawableText(alert.message);
     std::vector<std::string> titleLines = title.empty() ? std::vector<std::string> {} : wrapText(cr, title, textWidthLimit);
     double titleHeight = linesHeight(cr, titleLines.size());
     double messageSize = 14;
@@ -72,7 +80,7 @@ void drawAlert(cairo_t* cr, const UIAlertView& alert, CGSize window)
     cairo_restore(cr);
 
     // The button, where clicks find it.
-    if (layout.button.size.width > 0 && !alert.buttonTitles().empty()) {
+    if (layout.button.size.width > 0 && !alert.buttonTitles.empty()) {
         CGRect button = layout.button;
         cairo_pattern_t* face = cairo_pattern_create_linear(0, button.minY(), 0, button.maxY());
         cairo_pattern_add_color_stop_rgba(face, 0, 1, 1, 1, 0.30);
@@ -88,7 +96,7 @@ void drawAlert(cairo_t* cr, const UIAlertView& alert, CGSize window)
         cairo_stroke(cr);
 
         selectFont(cr, 16, true);
-        std::vector<std::string> label { drawableText(alert.buttonTitles().front()) };
+        std::vector<std::string> label { drawableText(alert.buttonTitles.front()) };
         cairo_font_extents_t font;
         cairo_font_extents(cr, &font);
         double labelTop = button.minY() + (button.size.height - (font.ascent + font.descent)) / 2;

@@ -1,13 +1,9 @@
 #include "render/FrameDrawer.h"
 
-#include "platform/Control.h"
-#include "platform/ImageView.h"
-#include "platform/Toolbar.h"
-#include "platform/View.h"
+#include "platform/Image.h"
 #include "render/Backdrop.h"
 #include "render/DrawingGeometry.h"
 #include "render/Glyphs.h"
-#include "render/ViewRecord.h"
 
 #include <algorithm>
 
@@ -18,12 +14,16 @@ namespace {
 // A kept picture is at most this many pixels; beyond that only the part in sight is kept.
 constexpr long long kMaxPicturePixels = 16LL * 1024 * 1024;
 
+CGRect boundsOf(const ViewRecord& record)
+{
+    return { CGPointZero, record.frame.size };
 }
 
-FrameDrawer::FrameDrawer(cairo_t* cr, cairo_surface_t* target, TimeInterval now, float scale, PictureCache& pictures, std::uint64_t frameNumber)
+}
+
+FrameDrawer::FrameDrawer(cairo_t* cr, cairo_surface_t* target, float scale, PictureCache& pictures, std::uint64_t frameNumber)
     : m_cr(cr)
     , m_target(target)
-    , m_now(now)
     , m_scale(scale)
     , m_pictures(pictures)
     , m_frameNumber(frameNumber)
@@ -36,39 +36,35 @@ void FrameDrawer::keepPixelsBefore(std::size_t index, cairo_surface_t* into)
     m_keepInto = into;
 }
 
-void FrameDrawer::drawTree(const UIView& root)
+void FrameDrawer::drawViews(const std::vector<ViewRecord>& records)
 {
-    drawView(root);
-    keepPixelsIfDue();
+    for (std::size_t index = 0; index < records.size();)
+        index = drawView(records, index);
+    keepPixelsIfDue(records.size());
 }
 
-void FrameDrawer::keepPixelsIfDue()
+void FrameDrawer::keepPixelsIfDue(std::size_t index)
 {
-    if (m_keepBefore && *m_keepBefore == m_index) {
+    if (m_keepBefore && *m_keepBefore == index) {
         copyPixels(m_target, m_keepInto);
         m_keepBefore.reset();
     }
 }
 
-void FrameDrawer::drawView(const UIView& view)
+std::size_t FrameDrawer::drawView(const std::vector<ViewRecord>& records, std::size_t index)
 {
-    if (view.isHidden())
-        return;
-    float alpha = clampedAlpha(view.presentationAlpha(m_now));
-    if (alpha < kInvisibleAlpha)
-        return;
-    keepPixelsIfDue();
-    bool drawSelf = m_index++ >= m_skip;
+    const ViewRecord& record = records[index];
+    keepPixelsIfDue(index);
+    bool drawSelf = index >= m_skip;
 
     cairo_t* cr = m_cr;
-    CGRect bounds = view.bounds();
-    const CALayer& layer = view.layer();
+    CGRect bounds = boundsOf(record);
     std::optional<CornerMask> outerMask = m_mask;
 
     cairo_save(cr);
-    cairo_translate(cr, view.frame().origin.x, view.frame().origin.y);
-    if (layer.masksToBounds) {
-        auto mask = layer.cornerRadius > 0 ? cornerMask(cr, bounds, layer.cornerRadius) : std::nullopt;
+    cairo_translate(cr, record.frame.origin.x, record.frame.origin.y);
+    if (record.masksToBounds) {
+        auto mask = record.cornerRadius > 0 ? cornerMask(cr, bounds, record.cornerRadius) : std::nullopt;
         if (mask) {
             // Only one mask is kept aside; an outer one becomes a real clip.
             if (m_mask)
@@ -77,70 +73,126 @@ void FrameDrawer::drawView(const UIView& view)
             cairo_clip(cr);
             m_mask = mask;
         } else {
-            roundedRectangle(cr, bounds, layer.cornerRadius);
+            roundedRectangle(cr, bounds, record.cornerRadius);
             cairo_clip(cr);
         }
     }
-    // Children fade with their parent, not each on its own over the others.
-    bool group = !view.subviews().empty() && alpha < 1;
+    bool group = drawsAsGroup(record);
     if (group) {
         if (m_mask) {
             clipToMask(cr, *m_mask);
             m_mask.reset();
         }
-        if (auto extent = subtreeExtent(view)) {
-            cairo_rectangle(cr, extent->origin.x, extent->origin.y, extent->size.width, extent->size.height);
+        if (record.groupClip) {
+            const CGRect& clip = *record.groupClip;
+            cairo_rectangle(cr, clip.origin.x, clip.origin.y, clip.size.width, clip.size.height);
             cairo_clip(cr);
         }
         cairo_push_group(cr);
     }
-    if (drawSelf)
-        drawContent(view, group ? 1.0f : alpha);
-    for (const auto& subview : view.subviews()) {
-        if (subview)
-            drawView(*subview);
+    if (drawSelf) {
+        float alpha = group ? 1.0f : record.alpha;
+        drawBackground(record, alpha);
+        std::visit([&](const auto& content) { drawContent(record, content, alpha); }, record.content);
     }
+    std::size_t next = index + 1;
+    while (next < records.size() && records[next].depth > record.depth)
+        next = drawView(records, next);
     if (group) {
         cairo_pop_group_to_source(cr);
-        cairo_paint_with_alpha(cr, alpha);
+        cairo_paint_with_alpha(cr, record.alpha);
     }
     cairo_restore(cr);
     m_mask = outerMask;
+    return next;
 }
 
-void FrameDrawer::drawContent(const UIView& view, float alpha)
+void FrameDrawer::drawBackground(const ViewRecord& record, float alpha)
+{
+    // cornerRadius rounds the background colour even where the layer does not mask.
+    if (!record.background || !(record.background->alpha > 0))
+        return;
+    cairo_t* cr = m_cr;
+    drawMasked(cr, m_mask, [&] {
+        roundedRectangle(cr, boundsOf(record), record.cornerRadius);
+        setColour(cr, *record.background, alpha);
+        cairo_fill(cr);
+    });
+}
+
+void FrameDrawer::drawContent(const ViewRecord& record, const ImageContent& content, float alpha)
+{
+    if (auto image = content.image.image.lock())
+        drawImage(image, boundsOf(record), content.contentMode, record.masksToBounds, alpha);
+}
+
+void FrameDrawer::drawContent(const ViewRecord& record, const ButtonContent& button, float alpha)
 {
     cairo_t* cr = m_cr;
-    // cornerRadius rounds the background colour even where the layer does not mask.
-    if (auto colour = view.backgroundColor(); colour && colour->alpha > 0) {
+    switch (button.type) {
+    case UIButtonTypeInfoLight:
+    case UIButtonTypeInfoDark: {
+        double shade = button.type == UIButtonTypeInfoLight ? 1.0 : 0.25;
         drawMasked(cr, m_mask, [&] {
-            roundedRectangle(cr, view.bounds(), view.layer().cornerRadius);
-            setColour(cr, *colour, alpha);
-            cairo_fill(cr);
+            cairo_set_source_rgba(cr, shade, shade, shade, (button.highlighted ? 0.6 : 1.0) * alpha);
+            infoGlyph(cr, boundsOf(record));
         });
-    }
-    switch (kindOf(view)) {
-    case ViewKind::Image: {
-        const auto& imageView = static_cast<const UIImageView&>(view);
-        if (imageView.image())
-            drawImage(imageView.image(), imageView.bounds(), imageView.contentMode(), imageView.clipsToBounds(), alpha);
         break;
     }
-    case ViewKind::Button:
-        drawButton(static_cast<const UIButton&>(view), alpha);
-        break;
-    case ViewKind::Toolbar:
-        drawToolbar(static_cast<const UIToolbar&>(view), alpha);
-        break;
-    case ViewKind::ToolbarButton:
-        drawToolbarButton(static_cast<const UIToolbarButton&>(view), alpha);
-        break;
-    case ViewKind::Plain:
+    case UIButtonTypeCustom:
+        if (auto image = button.image.image.lock())
+            drawImage(image, boundsOf(record), UIViewContentModeScaleToFill, record.masksToBounds, alpha);
         break;
     }
 }
 
-void FrameDrawer::drawImage(const std::shared_ptr<UIImage>& image, CGRect bounds, int contentMode, bool clipped, float alpha)
+void FrameDrawer::drawContent(const ViewRecord& record, const ToolbarContent& toolbar, float alpha)
+{
+    cairo_t* cr = m_cr;
+    CGRect bounds = boundsOf(record);
+    double w = bounds.size.width;
+    double h = bounds.size.height;
+    double opacity = (toolbar.translucent ? 0.8 : 1.0) * alpha;
+    bool black = toolbar.style == UIBarStyleBlack;
+    // Black bars are near-black with a faint sheen; default bars the platform's blue-grey.
+    const double top[3] = { black ? 0.14 : 0.69, black ? 0.14 : 0.74, black ? 0.15 : 0.80 };
+    const double middle[3] = { black ? 0.05 : 0.52, black ? 0.05 : 0.59, black ? 0.06 : 0.68 };
+    const double bottom[3] = { black ? 0.0 : 0.43, black ? 0.0 : 0.51, black ? 0.0 : 0.61 };
+    double highlight = black ? 0.22 : 0.5;
+
+    cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, 0, h);
+    cairo_pattern_add_color_stop_rgba(gradient, 0, top[0], top[1], top[2], opacity);
+    cairo_pattern_add_color_stop_rgba(gradient, 0.5, middle[0], middle[1], middle[2], opacity);
+    cairo_pattern_add_color_stop_rgba(gradient, 1, bottom[0], bottom[1], bottom[2], opacity);
+    drawMasked(cr, m_mask, [&] {
+        cairo_set_source(cr, gradient);
+        cairo_rectangle(cr, 0, 0, w, h);
+        cairo_fill(cr);
+        // One device pixel of light along the top edge.
+        cairo_set_source_rgba(cr, 1, 1, 1, highlight * alpha);
+        cairo_rectangle(cr, 0, 0, w, 1.0 / m_scale);
+        cairo_fill(cr);
+    });
+    cairo_pattern_destroy(gradient);
+}
+
+void FrameDrawer::drawContent(const ViewRecord& record, const BarItemContent& button, float alpha)
+{
+    if (!button.item || *button.item == UIBarButtonSystemItemFlexibleSpace)
+        return;
+    cairo_t* cr = m_cr;
+    CGRect bounds = boundsOf(record);
+    CGPoint centre { bounds.size.width / 2, bounds.size.height / 2 };
+    drawMasked(cr, m_mask, [&] {
+        // An embossed look: a dark copy a point above, then the glyph in white.
+        cairo_set_source_rgba(cr, 0, 0, 0, 0.5 * alpha);
+        barItemGlyph(cr, *button.item, { centre.x, centre.y - 1 });
+        cairo_set_source_rgba(cr, 1, 1, 1, (button.highlighted ? 0.6 : 1.0) * alpha);
+        barItemGlyph(cr, *button.item, centre);
+    });
+}
+
+void FrameDrawer::drawImage(const std::shared_ptr<const UIImage>& image, CGRect bounds, int contentMode, bool clipped, float alpha)
 {
     CGSize size = image->size();
     if (!(size.width > 0 && size.height > 0) || !(bounds.size.width > 0 && bounds.size.height > 0))
@@ -185,73 +237,6 @@ void FrameDrawer::drawImage(const std::shared_ptr<UIImage>& image, CGRect bounds
         cairo_clip(cr);
         cairo_paint_with_alpha(cr, alpha);
         cairo_restore(cr);
-    });
-}
-
-void FrameDrawer::drawButton(const UIButton& button, float alpha)
-{
-    cairo_t* cr = m_cr;
-    switch (button.buttonType()) {
-    case UIButtonTypeInfoLight:
-    case UIButtonTypeInfoDark: {
-        double shade = button.buttonType() == UIButtonTypeInfoLight ? 1.0 : 0.25;
-        drawMasked(cr, m_mask, [&] {
-            cairo_set_source_rgba(cr, shade, shade, shade, (button.isHighlighted() ? 0.6 : 1.0) * alpha);
-            infoGlyph(cr, button.bounds());
-        });
-        break;
-    }
-    case UIButtonTypeCustom:
-        if (auto image = buttonImage(button))
-            drawImage(image, button.bounds(), UIViewContentModeScaleToFill, button.clipsToBounds(), alpha);
-        break;
-    }
-}
-
-void FrameDrawer::drawToolbar(const UIToolbar& toolbar, float alpha)
-{
-    cairo_t* cr = m_cr;
-    CGRect bounds = toolbar.bounds();
-    double w = bounds.size.width;
-    double h = bounds.size.height;
-    double opacity = (toolbar.isTranslucent() ? 0.8 : 1.0) * alpha;
-    bool black = toolbar.barStyle() == UIBarStyleBlack;
-    // Black bars are near-black with a faint sheen; default bars the platform's blue-grey.
-    const double top[3] = { black ? 0.14 : 0.69, black ? 0.14 : 0.74, black ? 0.15 : 0.80 };
-    const double middle[3] = { black ? 0.05 : 0.52, black ? 0.05 : 0.59, black ? 0.06 : 0.68 };
-    const double bottom[3] = { black ? 0.0 : 0.43, black ? 0.0 : 0.51, black ? 0.0 : 0.61 };
-    double highlight = black ? 0.22 : 0.5;
-
-    cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, 0, h);
-    cairo_pattern_add_color_stop_rgba(gradient, 0, top[0], top[1], top[2], opacity);
-    cairo_pattern_add_color_stop_rgba(gradient, 0.5, middle[0], middle[1], middle[2], opacity);
-    cairo_pattern_add_color_stop_rgba(gradient, 1, bottom[0], bottom[1], bottom[2], opacity);
-    drawMasked(cr, m_mask, [&] {
-        cairo_set_source(cr, gradient);
-        cairo_rectangle(cr, 0, 0, w, h);
-        cairo_fill(cr);
-        // One device pixel of light along the top edge.
-        cairo_set_source_rgba(cr, 1, 1, 1, highlight * alpha);
-        cairo_rectangle(cr, 0, 0, w, 1.0 / m_scale);
-        cairo_fill(cr);
-    });
-    cairo_pattern_destroy(gradient);
-}
-
-void FrameDrawer::drawToolbarButton(const UIToolbarButton& button, float alpha)
-{
-    auto item = button.item();
-    if (!item || item->isSpace())
-        return;
-    cairo_t* cr = m_cr;
-    CGRect bounds = button.bounds();
-    CGPoint centre { bounds.size.width / 2, bounds.size.height / 2 };
-    drawMasked(cr, m_mask, [&] {
-        // An embossed look: a dark copy a point above, then the glyph in white.
-        cairo_set_source_rgba(cr, 0, 0, 0, 0.5 * alpha);
-        barItemGlyph(cr, item->systemItem(), { centre.x, centre.y - 1 });
-        cairo_set_source_rgba(cr, 1, 1, 1, (button.isHighlighted() ? 0.6 : 1.0) * alpha);
-        barItemGlyph(cr, item->systemItem(), centre);
     });
 }
 

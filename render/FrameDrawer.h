@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/Clock.h"
 #include "render/CornerMask.h"
 #include "render/PictureCache.h"
+#include "render/ViewRecord.h"
 
 #include <cairo.h>
 
@@ -10,47 +10,48 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
-class UIButton;
 class UIImage;
-class UIToolbar;
-class UIToolbarButton;
-class UIView;
 
 namespace orvessa {
 
-// Draws one frame's view tree into a cairo context whose user space is the window's points: each view
-// back to front with its alpha, rounded masks, background colour and content, then its subviews.
+// Draws one frame's views from their records into a cairo context whose user space is the window's
+// points: each view back to front with its alpha, rounded masks, background colour and content, then
+// its subviews. It reads the records alone, never the views.
 class FrameDrawer {
 public:
-    FrameDrawer(cairo_t*, cairo_surface_t* target, TimeInterval now, float scale, PictureCache&, std::uint64_t frameNumber);
+    FrameDrawer(cairo_t*, cairo_surface_t* target, float scale, PictureCache&, std::uint64_t frameNumber);
 
-    // The first `count` views in drawing order are already in the target's pixels.
+    // The first `count` records are already in the target's pixels: they place and clip what follows
+    // but are not drawn again.
     void skipViews(std::size_t count) { m_skip = count; }
-    // Copies the target's pixels into `into` just before drawing view number `index`, or after the last.
+    // Copies the target's pixels into `into` just before drawing record number `index`, or after the last.
     void keepPixelsBefore(std::size_t index, cairo_surface_t* into);
 
-    void drawTree(const UIView& root);
+    // The records of recordViews, in their order.
+    void drawViews(const std::vector<ViewRecord>&);
 
 private:
-    void keepPixelsIfDue();
-    void drawView(const UIView&);
-    void drawContent(const UIView&, float alpha);
-    void drawImage(const std::shared_ptr<UIImage>&, CGRect bounds, int contentMode, bool clipped, float alpha);
-    void drawButton(const UIButton&, float alpha);
-    void drawToolbar(const UIToolbar&, float alpha);
-    void drawToolbarButton(const UIToolbarButton&, float alpha);
+    void keepPixelsIfDue(std::size_t index);
+    // Draws the view at `index` with its subtree; returns the index after the subtree.
+    std::size_t drawView(const std::vector<ViewRecord>&, std::size_t index);
+    void drawBackground(const ViewRecord&, float alpha);
+    void drawContent(const ViewRecord&, const PlainContent&, float) { }
+    void drawContent(const ViewRecord&, const ImageContent&, float alpha);
+    void drawContent(const ViewRecord&, const ButtonContent&, float alpha);
+    void drawContent(const ViewRecord&, const ToolbarContent&, float alpha);
+    void drawContent(const ViewRecord&, const BarItemContent&, float alpha);
+    void drawImage(const std::shared_ptr<const UIImage>&, CGRect bounds, int contentMode, bool clipped, float alpha);
 
     cairo_t* m_cr;
     cairo_surface_t* m_target;
-    TimeInterval m_now;
     float m_scale;
     PictureCache& m_pictures;
     std::uint64_t m_frameNumber;
     // The rounded corners of the nearest masking ancestor, not yet applied as a cairo clip: every
     // drawing under it goes through drawMasked.
     std::optional<CornerMask> m_mask;
-    std::size_t m_index { 0 }; // Views drawn so far, counted as they start.
     std::size_t m_skip { 0 };
     std::optional<std::size_t> m_keepBefore;
     cairo_surface_t* m_keepInto { nullptr };

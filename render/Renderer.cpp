@@ -51,42 +51,31 @@ Frame Renderer::render(const UIWindow& window, const std::vector<std::shared_ptr
     if (!(scale > 0 && scale <= kMaxScale))
         throw std::invalid_argument("cannot draw at scale " + std::to_string(scale) + ": it must be above 0 and at most 8");
     Caches& caches = *m_caches;
-    CGSize size = window.frame().size;
-    Frame frame(int(std::lround(size.width * scale)), int(std::lround(size.height * scale)));
-    std::uint64_t frameNumber = ++caches.frameNumber;
+    // Everything below reads the window through these records alone.
+    CGRect windowFrame = window.frame();
+    std::vector<ViewRecord> views = recordViews(window, now);
+    std::optional<AlertRecord> alert = recordTopmostAlert(alerts);
 
+    Frame frame(int(std::lround(windowFrame.size.width * scale)), int(std::lround(windowFrame.size.height * scale)));
+    std::uint64_t frameNumber = ++caches.frameNumber;
     ContextPointer context(cairo_create(frame.surface()));
     cairo_t* cr = context.get();
-    FrameDrawer drawer(cr, frame.surface(), now, scale, caches.pictures, frameNumber);
+    FrameDrawer drawer(cr, frame.surface(), scale, caches.pictures, frameNumber);
 
-    std::vector<ViewRecord> settled;
-    collectSettledViews(window, 0, now, settled);
+    std::size_t settled = settledViewCount(views);
     Backdrop& backdrop = caches.backdrop;
-    bool sameSize = backdrop.pixels && cairo_image_surface_get_width(backdrop.pixels.get()) == frame.width()
-        && cairo_image_surface_get_height(backdrop.pixels.get()) == frame.height();
     caches.reusedViews = 0;
     std::uint64_t oldestKept = frameNumber;
-    if (!settled.empty() && sameSize && backdrop.scale == scale && backdrop.views == settled) {
-        copyPixels(backdrop.pixels.get(), frame.surface());
-        drawer.skipViews(settled.size());
-        caches.reusedViews = settled.size();
-        oldestKept = backdrop.frameNumber;
+    if (backdrop.holds(views, settled, frame.width(), frame.height(), scale)) {
+        backdrop.copyInto(frame.surface());
+        drawer.skipViews(settled);
+        caches.reusedViews = settled;
+        oldestKept = backdrop.frameNumber();
     } else {
         if (cairo_surface_t* background = caches.background.pixels(frame.width(), frame.height(), scale))
             copyPixels(background, frame.surface());
-        backdrop.views.clear();
-        if (!settled.empty()) {
-            if (!sameSize)
-                backdrop.pixels.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, frame.width(), frame.height()));
-            if (cairo_surface_status(backdrop.pixels.get()) == CAIRO_STATUS_SUCCESS) {
-                drawer.keepPixelsBefore(settled.size(), backdrop.pixels.get());
-                backdrop.views = std::move(settled);
-                backdrop.scale = scale;
-                backdrop.frameNumber = frameNumber;
-            } else {
-                backdrop.pixels.reset();
-            }
-        }
+        if (cairo_surface_t* kept = backdrop.keep(views, settled, frame.width(), frame.height(), scale, frameNumber))
+            drawer.keepPixelsBefore(settled, kept);
     }
 
     cairo_scale(cr, scale, scale);
@@ -97,12 +86,12 @@ Frame Renderer::render(const UIWindow& window, const std::vector<std::shared_ptr
     cairo_font_options_destroy(options);
 
     cairo_save(cr);
-    cairo_translate(cr, -window.frame().origin.x, -window.frame().origin.y);
-    drawer.drawTree(window);
+    cairo_translate(cr, -windowFrame.origin.x, -windowFrame.origin.y);
+    drawer.drawViews(views);
     cairo_restore(cr);
 
-    if (!alerts.empty() && alerts.back())
-        drawAlert(cr, *alerts.back(), size);
+    if (alert)
+        drawAlert(cr, *alert, windowFrame.size);
 
     caches.pictures.prune(oldestKept);
     cairo_status_t status = cairo_status(cr);

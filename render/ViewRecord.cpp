@@ -1,9 +1,6 @@
 #include "render/ViewRecord.h"
 
-#include "platform/Control.h"
 #include "platform/ImageView.h"
-#include "platform/Toolbar.h"
-#include "platform/View.h"
 #include "render/DrawingGeometry.h"
 
 #include <algorithm>
@@ -12,95 +9,30 @@ namespace orvessa {
 
 namespace {
 
-ViewRecord recordOf(const UIView& view, int depth, float alpha)
+ViewContent contentOf(const UIView& view)
 {
-    ViewRecord record;
-    record.view = &view;
-    record.kind = kindOf(view);
-    record.depth = depth;
-    record.frame = view.frame();
-    record.alpha = alpha;
-    record.background = view.backgroundColor();
-    record.cornerRadius = view.layer().cornerRadius;
-    record.masksToBounds = view.layer().masksToBounds;
-    record.contentMode = view.contentMode();
-    switch (record.kind) {
-    case ViewKind::Image:
-        record.image = static_cast<const UIImageView&>(view).image();
-        break;
-    case ViewKind::Button: {
-        const auto& button = static_cast<const UIButton&>(view);
-        record.style = button.buttonType();
-        record.flag = button.isHighlighted();
-        record.image = buttonImage(button);
-        break;
+    if (auto* imageView = dynamic_cast<const UIImageView*>(&view))
+        return ImageContent { { imageView->image() }, imageView->contentMode() };
+    if (auto* button = dynamic_cast<const UIButton*>(&view)) {
+        ButtonContent content { button->buttonType(), button->isHighlighted(), {} };
+        if (content.type == UIButtonTypeCustom)
+            content.image.image = button->imageForState(content.highlighted ? UIControlStateHighlighted : UIControlStateNormal);
+        return content;
     }
-    case ViewKind::Toolbar: {
-        const auto& toolbar = static_cast<const UIToolbar&>(view);
-        record.style = toolbar.barStyle();
-        record.flag = toolbar.isTranslucent();
-        break;
+    if (auto* toolbar = dynamic_cast<const UIToolbar*>(&view))
+        return ToolbarContent { toolbar->barStyle(), toolbar->isTranslucent() };
+    if (auto* barButton = dynamic_cast<const UIToolbarButton*>(&view)) {
+        BarItemContent content { std::nullopt, barButton->isHighlighted() };
+        if (auto item = barButton->item())
+            content.item = item->systemItem();
+        return content;
     }
-    case ViewKind::ToolbarButton: {
-        const auto& button = static_cast<const UIToolbarButton&>(view);
-        auto item = button.item();
-        record.style = item ? int(item->systemItem()) : -1;
-        record.flag = button.isHighlighted();
-        break;
-    }
-    case ViewKind::Plain:
-        break;
-    }
-    return record;
+    return PlainContent {};
 }
 
-}
-
-ViewKind kindOf(const UIView& view)
-{
-    if (dynamic_cast<const UIImageView*>(&view))
-        return ViewKind::Image;
-    if (dynamic_cast<const UIButton*>(&view))
-        return ViewKind::Button;
-    if (dynamic_cast<const UIToolbar*>(&view))
-        return ViewKind::Toolbar;
-    if (dynamic_cast<const UIToolbarButton*>(&view))
-        return ViewKind::ToolbarButton;
-    return ViewKind::Plain;
-}
-
-std::shared_ptr<UIImage> buttonImage(const UIButton& button)
-{
-    if (button.buttonType() != UIButtonTypeCustom)
-        return nullptr;
-    return button.imageForState(button.isHighlighted() ? UIControlStateHighlighted : UIControlStateNormal);
-}
-
-bool ViewRecord::operator==(const ViewRecord& other) const
-{
-    bool sameImage = !image.owner_before(other.image) && !other.image.owner_before(image);
-    return view == other.view && kind == other.kind && depth == other.depth && frame == other.frame && alpha == other.alpha
-        && background == other.background && cornerRadius == other.cornerRadius && masksToBounds == other.masksToBounds
-        && contentMode == other.contentMode && sameImage && style == other.style && flag == other.flag;
-}
-
-bool collectSettledViews(const UIView& view, int depth, TimeInterval now, std::vector<ViewRecord>& records)
-{
-    if (view.isHidden())
-        return true;
-    float alpha = clampedAlpha(view.presentationAlpha(now));
-    if (alpha < kInvisibleAlpha)
-        return true;
-    if (alpha != clampedAlpha(view.alpha()) || (!view.subviews().empty() && alpha < 1))
-        return false;
-    records.push_back(recordOf(view, depth, alpha));
-    for (const auto& subview : view.subviews()) {
-        if (subview && !collectSettledViews(*subview, depth + 1, now, records))
-            return false;
-    }
-    return true;
-}
-
+// The extent of a view and its subviews that are not hidden, in the view's own coordinates, for
+// sizing a group; nothing when content may spill out without limit (images that overflow a view that
+// does not clip).
 std::optional<CGRect> subtreeExtent(const UIView& view)
 {
     CGRect extent = view.bounds();
@@ -125,6 +57,52 @@ std::optional<CGRect> subtreeExtent(const UIView& view)
         extent = CGRectMake(minX, minY, maxX - minX, maxY - minY);
     }
     return extent;
+}
+
+void recordSubtree(const UIView& view, int depth, TimeInterval now, std::vector<ViewRecord>& records)
+{
+    if (view.isHidden())
+        return;
+    float alpha = clampedAlpha(view.presentationAlpha(now));
+    if (alpha < kInvisibleAlpha)
+        return;
+    ViewRecord record;
+    record.depth = depth;
+    record.frame = view.frame();
+    record.alpha = alpha;
+    record.animating = alpha != clampedAlpha(view.alpha());
+    record.hasSubviews = !view.subviews().empty();
+    record.background = view.backgroundColor();
+    record.cornerRadius = view.layer().cornerRadius;
+    record.masksToBounds = view.layer().masksToBounds;
+    if (drawsAsGroup(record))
+        record.groupClip = subtreeExtent(view);
+    record.content = contentOf(view);
+    records.push_back(std::move(record));
+    for (const auto& subview : view.subviews()) {
+        if (subview)
+            recordSubtree(*subview, depth + 1, now, records);
+    }
+}
+
+}
+
+std::vector<ViewRecord> recordViews(const UIView& window, TimeInterval now)
+{
+    std::vector<ViewRecord> records;
+    recordSubtree(window, 0, now, records);
+    return records;
+}
+
+bool drawsAsGroup(const ViewRecord& record)
+{
+    return record.hasSubviews && record.alpha < 1;
+}
+
+std::size_t settledViewCount(const std::vector<ViewRecord>& records)
+{
+    auto changing = std::find_if(records.begin(), records.end(), [](const ViewRecord& record) { return record.animating || drawsAsGroup(record); });
+    return std::size_t(changing - records.begin());
 }
 
 }
