@@ -53,9 +53,12 @@ SurfacePointer makeBackground(int width, int height, float scale)
 
 cairo_surface_t* PanelBackground::pixels(int width, int height, float scale)
 {
-    bool sameSize = m_pixels && cairo_image_surface_get_width(m_pixels.get()) == width && cairo_image_surface_get_height(m_pixels.get()) == height;
-    if (!sameSize)
+    bool same = m_pixels && cairo_image_surface_get_width(m_pixels.get()) == width && cairo_image_surface_get_height(m_pixels.get()) == height
+        && m_scale == scale;
+    if (!same) {
         m_pixels = makeBackground(width, height, scale);
+        m_scale = scale;
+    }
     return m_pixels.get();
 }
 

@@ -5,7 +5,7 @@
 namespace orvessa {
 
 // The panel's own background, beneath every view: a dark slate that deepens downwards with a fine
-// grain. Made once for the last frame size asked for.
+// grain and threads a point apart. Made once for the last frame size and scale asked for.
 class PanelBackground {
 public:
     // The background of a frame `width` x `height` pixels at `scale` pixels per point; null when
@@ -14,6 +14,7 @@ public:
 
 private:
     SurfacePointer m_pixels;
+    float m_scale { 0 }; // The threads' spacing depends on it, so equal pixel sizes are not enough.
 };
 
 }

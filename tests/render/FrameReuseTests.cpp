@@ -152,4 +152,16 @@ TEST_F(FrameReuse, KeptPixelsFollowEveryDrawnPropertyOfSettledViews)
     }
 }
 
+// The panel's own background has threads a point apart, so a frame of the same pixel size at another
+// scale has another background.
+TEST_F(FrameReuse, BackgroundFollowsTheScaleAtTheSamePixelSize)
+{
+    orvessa::Frame twice = m_renderer.render(*m_window, {}, 0, 2);
+    auto large = UIWindow::initWithFrame(CGRectMake(0, 0, 400, 240));
+    orvessa::Frame once = m_renderer.render(*large, {}, 0, 1);
+    ASSERT_EQ(once.width(), twice.width());
+    EXPECT_EQ(mismatchedPixels(once, orvessa::renderPanel(*large, {}, 0, 1)), 0);
+    EXPECT_EQ(mismatchedPixels(m_renderer.render(*m_window, {}, 0, 2), twice), 0);
+}
+
 }
