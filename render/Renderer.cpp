@@ -19,6 +19,26 @@ namespace {
 
 constexpr float kMaxScale = 8;
 
+bool isDrawableScale(float scale)
+{
+    return scale > 0 && scale <= kMaxScale;
+}
+
+// Everything a frame's pixels follow from: one renderer draws frames of equal records in equal pixels.
+struct FrameRecord {
+    CGRect window;
+    float scale { 1 };
+    std::vector<ViewRecord> views;
+    std::optional<AlertRecord> alert;
+
+    bool operator==(const FrameRecord&) const = default;
+};
+
+FrameRecord recordFrame(const UIWindow& window, const std::vector<std::shared_ptr<UIAlertView>>& alerts, TimeInterval now, float scale)
+{
+    return { window.frame(), scale, recordViews(window, now), recordTopmostAlert(alerts) };
+}
+
 }
 
 struct Renderer::Caches {
@@ -27,6 +47,7 @@ struct Renderer::Caches {
     PanelBackground background;
     std::uint64_t frameNumber { 0 };
     std::size_t reusedViews { 0 };
+    std::optional<FrameRecord> lastFrame; // Nothing before the first frame and after one that failed.
 };
 
 Renderer::Renderer()
@@ -48,13 +69,14 @@ std::size_t Renderer::reusedViewCount() const
 
 Frame Renderer::render(const UIWindow& window, const std::vector<std::shared_ptr<UIAlertView>>& alerts, TimeInterval now, float scale)
 {
-    if (!(scale > 0 && scale <= kMaxScale))
+    if (!isDrawableScale(scale))
         throw std::invalid_argument("cannot draw at scale " + std::to_string(scale) + ": it must be above 0 and at most 8");
     Caches& caches = *m_caches;
-    // Everything below reads the window through these records alone.
-    CGRect windowFrame = window.frame();
-    std::vector<ViewRecord> views = recordViews(window, now);
-    std::optional<AlertRecord> alert = recordTopmostAlert(alerts);
+    caches.lastFrame.reset();
+    // Everything below reads the window and the alerts through this record alone.
+    FrameRecord record = recordFrame(window, alerts, now, scale);
+    const CGRect& windowFrame = record.window;
+    const std::vector<ViewRecord>& views = record.views;
 
     Frame frame(int(std::lround(windowFrame.size.width * scale)), int(std::lround(windowFrame.size.height * scale)));
     std::uint64_t frameNumber = ++caches.frameNumber;
@@ -90,8 +112,8 @@ Frame Renderer::render(const UIWindow& window, const std::vector<std::shared_ptr
     drawer.drawViews(views);
     cairo_restore(cr);
 
-    if (alert)
-        drawAlert(cr, *alert, windowFrame.size);
+    if (record.alert)
+        drawAlert(cr, *record.alert, windowFrame.size);
 
     caches.pictures.prune(oldestKept);
     cairo_status_t status = cairo_status(cr);
@@ -99,7 +121,14 @@ Frame Renderer::render(const UIWindow& window, const std::vector<std::shared_ptr
         throw std::runtime_error(std::string("cannot draw the panel: ") + cairo_status_to_string(status));
     context.reset();
     cairo_surface_flush(frame.surface());
+    caches.lastFrame = std::move(record);
     return frame;
+}
+
+bool Renderer::wouldRepeatLastFrame(const UIWindow& window, const std::vector<std::shared_ptr<UIAlertView>>& alerts, TimeInterval t, float scale) const
+{
+    const auto& last = m_caches->lastFrame;
+    return last && isDrawableScale(scale) && recordFrame(window, alerts, t, scale) == *last;
 }
 
 Frame renderPanel(const UIWindow& window, const std::vector<std::shared_ptr<UIAlertView>>& alerts, TimeInterval now, float scale)
