@@ -122,7 +122,7 @@ void FrameDrawer::drawBackground(const ViewRecord& record, float alpha)
 
 void FrameDrawer::drawContent(const ViewRecord& record, const ImageContent& content, float alpha)
 {
-    if (auto image = content.image.image.lock())
+    if (auto image = content.image.lock())
         drawImage(image, boundsOf(record), content.contentMode, record.masksToBounds, alpha);
 }
 
@@ -140,7 +140,7 @@ void FrameDrawer::drawContent(const ViewRecord& record, const ButtonContent& but
         break;
     }
     case UIButtonTypeCustom:
-        if (auto image = button.image.image.lock())
+        if (auto image = button.image.lock())
             drawImage(image, boundsOf(record), UIViewContentModeScaleToFill, record.masksToBounds, alpha);
         break;
     }

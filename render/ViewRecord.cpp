@@ -12,11 +12,11 @@ namespace {
 ViewContent contentOf(const UIView& view)
 {
     if (auto* imageView = dynamic_cast<const UIImageView*>(&view))
-        return ImageContent { { imageView->image() }, imageView->contentMode() };
+        return ImageContent { ImageReference(imageView->image()), imageView->contentMode() };
     if (auto* button = dynamic_cast<const UIButton*>(&view)) {
         ButtonContent content { button->buttonType(), button->isHighlighted(), {} };
         if (content.type == UIButtonTypeCustom)
-            content.image.image = button->imageForState(content.highlighted ? UIControlStateHighlighted : UIControlStateNormal);
+            content.image = ImageReference(button->imageForState(content.highlighted ? UIControlStateHighlighted : UIControlStateNormal));
         return content;
     }
     if (auto* toolbar = dynamic_cast<const UIToolbar*>(&view))

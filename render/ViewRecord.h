@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -22,10 +23,21 @@ inline constexpr float kInvisibleAlpha = 0.001f;
 
 // An image by identity, held weakly so a record never keeps a picture alive: while this is held, no
 // other image can share its control block, so equal references mean the same image object.
-struct ImageReference {
-    std::weak_ptr<const UIImage> image;
+class ImageReference {
+public:
+    ImageReference() = default;
+    explicit ImageReference(std::shared_ptr<const UIImage> image)
+        : m_image(std::move(image))
+    {
+    }
 
-    bool operator==(const ImageReference& other) const { return !image.owner_before(other.image) && !other.image.owner_before(image); }
+    // The image while its view holds it, as it does through the frame the record was taken for.
+    std::shared_ptr<const UIImage> lock() const { return m_image.lock(); }
+
+    bool operator==(const ImageReference& other) const { return !m_image.owner_before(other.m_image) && !other.m_image.owner_before(m_image); }
+
+private:
+    std::weak_ptr<const UIImage> m_image;
 };
 
 // What each kind of view draws over its background colour.
