@@ -91,6 +91,20 @@ void demoSettled(benchmark::State& state)
     renderAt(state, demoOptions(2), 2.0, false);
 }
 
+// Asking whether a frame would repeat the last one, as a recording can before drawing it: nothing
+// moves, so the answer is yes.
+void demoRepeatCheck(benchmark::State& state)
+{
+    orvessa::Panel panel(demoOptions(2));
+    panel.open();
+    panel.advance(2.0);
+    orvessa::Renderer renderer;
+    const auto& alerts = panel.context().application().visibleAlerts();
+    renderer.render(panel.window(), alerts, panel.now(), 2);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(renderer.wouldRepeatLastFrame(panel.window(), alerts, panel.now(), 2));
+}
+
 // A renderer of its own for one frame: every picture decoded and resampled again.
 void demoSingleFrame(benchmark::State& state)
 {
@@ -110,4 +124,5 @@ BENCHMARK(demoMidFade)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(fillMidFade)->Arg(2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(demoOverlayFading)->Arg(2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(demoSettled)->Arg(2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(demoRepeatCheck)->Unit(benchmark::kMicrosecond);
 BENCHMARK(demoSingleFrame)->Arg(2)->Unit(benchmark::kMicrosecond);

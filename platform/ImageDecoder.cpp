@@ -3,7 +3,6 @@
 #include "platform/ImageDecoders.h"
 
 #include <algorithm>
-#include <cairo.h>
 #include <cerrno>
 #include <fcntl.h>
 #include <limits>
@@ -164,7 +163,7 @@ PixelSize reducedSize(int width, int height, int targetWidth, int targetHeight)
 DecodedImage allocateImage(int width, int height)
 {
     DecodedImage image;
-    int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
+    int stride = pixelRowStride(width);
     if (width <= 0 || height <= 0 || stride <= 0)
         throw std::bad_alloc();
     image.width = width;

@@ -2,17 +2,31 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <vector>
 
-// Pixels as cairo's CAIRO_FORMAT_ARGB32 wants them: premultiplied alpha in native-endian 32-bit words,
-// rows `stride` bytes apart (cairo_format_stride_for_width), already turned upright as EXIF says.
+// Pixels in the layout of cairo's ARGB32 surfaces, which the renderer draws from: premultiplied alpha
+// in native-endian 32-bit words, rows `stride` bytes apart (pixelRowStride), already turned upright as
+// EXIF says.
 struct DecodedImage {
     int width { 0 };
     int height { 0 };
     int stride { 0 };
     std::vector<std::uint8_t> pixels;
 };
+
+// Bytes from one row of 4-byte pixels to the next for a picture `width` pixels wide, the value cairo
+// picks for ARGB32 (rows of 4-byte pixels are already 4-byte aligned); -1 for a width cairo refuses:
+// below 0, or at least (2^31 - 8) / 32 pixels.
+constexpr int pixelRowStride(int width)
+{
+    constexpr int kBitsPerPixel = 32;
+    constexpr int kMaxWidth = (std::numeric_limits<std::int32_t>::max() - 7) / kBitsPerPixel;
+    if (width < 0 || width >= kMaxWidth)
+        return -1;
+    return width * 4;
+}
 
 // Decodes at the smallest size not below targetWidth x targetHeight (oriented pixels: the size it will
 // be drawn at) that the format reaches cheaply; 0 x 0 means full size, and a picture smaller than the

@@ -18,6 +18,7 @@ namespace orvessa {
 //   goes when its image is gone or it was last drawn before the frame the kept pixels come from.
 // - The pixels under the first view that changes (a fading picture, the overlay): when the views
 //   beneath it are drawn exactly as last time, the frame starts from a copy of them.
+// - The records the last frame was drawn from, to tell whether a frame would repeat it.
 class Renderer {
 public:
     Renderer();
@@ -29,6 +30,13 @@ public:
     // to front, then the topmost alert over the dimmed panel. Throws std::invalid_argument for a scale
     // outside (0, 8], std::runtime_error when cairo fails.
     Frame render(const UIWindow&, const std::vector<std::shared_ptr<UIAlertView>>& alerts, TimeInterval now, float scale);
+
+    // Whether render() with these arguments would give exactly the pixels of the last frame this
+    // renderer drew, for the window and alerts as they are now at time `t`: the same size and scale,
+    // every visible view recorded as then (so none has moved, changed or faded since), the same alert
+    // on top. It compares the records the drawing reads, so it never answers true for different
+    // pixels; it may answer false for equal ones. False before the first frame.
+    bool wouldRepeatLastFrame(const UIWindow&, const std::vector<std::shared_ptr<UIAlertView>>& alerts, TimeInterval t, float scale) const;
 
     // How many resampled pictures are kept now.
     std::size_t cachedPictureCount() const;

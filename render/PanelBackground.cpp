@@ -1,0 +1,65 @@
+#include "render/PanelBackground.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace orvessa {
+
+namespace {
+
+// A dark slate that deepens downwards with a fine grain and faint horizontal threads, so large flat
+// areas do not band. Fixed, so every frame and every run look the same.
+SurfacePointer makeBackground(int width, int height, float scale)
+{
+    SurfacePointer surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+        return nullptr;
+    ContextPointer painter(cairo_create(surface.get()));
+    cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, 0, std::max(height, 1));
+    cairo_pattern_add_color_stop_rgb(gradient, 0, 0.165, 0.176, 0.196);
+    cairo_pattern_add_color_stop_rgb(gradient, 0.35, 0.118, 0.125, 0.141);
+    cairo_pattern_add_color_stop_rgb(gradient, 1, 0.071, 0.075, 0.086);
+    cairo_set_source(painter.get(), gradient);
+    cairo_paint(painter.get());
+    cairo_pattern_destroy(gradient);
+    painter.reset();
+
+    cairo_surface_flush(surface.get());
+    unsigned char* data = cairo_image_surface_get_data(surface.get());
+    int stride = cairo_image_surface_get_stride(surface.get());
+    std::uint32_t seed = 0x9e3779b9u;
+    for (int y = 0; y < height; ++y) {
+        int thread = (y / std::max(1, int(scale))) % 3 == 0 ? 2 : 0;
+        unsigned char* row = data + std::ptrdiff_t(y) * stride;
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            int grain = (int(seed >> 29) - 4 + thread) / 2; // At most two levels either way.
+            std::uint32_t word;
+            std::memcpy(&word, row + std::ptrdiff_t(x) * 4, sizeof word);
+            std::uint32_t out = 0xff000000u;
+            for (int shift = 0; shift < 24; shift += 8) {
+                int channel = int((word >> shift) & 0xff) + grain;
+                out |= std::uint32_t(std::clamp(channel, 0, 255)) << shift;
+            }
+            std::memcpy(row + std::ptrdiff_t(x) * 4, &out, sizeof out);
+        }
+    }
+    cairo_surface_mark_dirty(surface.get());
+    return surface;
+}
+
+}
+
+cairo_surface_t* PanelBackground::pixels(int width, int height, float scale)
+{
+    bool same = m_pixels && cairo_image_surface_get_width(m_pixels.get()) == width && cairo_image_surface_get_height(m_pixels.get()) == height
+        && m_scale == scale;
+    if (!same) {
+        m_pixels = makeBackground(width, height, scale);
+        m_scale = scale;
+    }
+    return m_pixels.get();
+}
+
+}
