@@ -115,15 +115,13 @@ std::string formatPhotoReport(const PhotoReport& report)
     auto mounted = [](const PhotoReport::Folder& folder) {
         return folder.hostPath.empty() ? std::string("nothing mounted") : escapedForTerminal(folder.hostPath);
     };
-    out << "Home " << report.home.devicePath << ": " << mounted(report.home) << '
-'; out << "Photo folders:
-           ";
-        for (const auto& folder : report.photoFolders) out
-        << "  " << folder.devicePath << ": " << mounted(folder) << '
-'; out << "
-        Settings from " << escapedForTerminal(report.preferencesPath);
-        if (!report.preferencesProblem.empty()) out
-        << " (not used: " << escapedForTerminal(report.preferencesProblem) << ")";
+    out << "Home " << report.home.devicePath << ": " << mounted(report.home) << '\n';
+    out << "Photo folders:\n";
+    for (const auto& folder : report.photoFolders)
+        out << "  " << folder.devicePath << ": " << mounted(folder) << '\n';
+    out << "\nSettings from " << escapedForTerminal(report.preferencesPath);
+    if (!report.preferencesProblem.empty())
+        out << " (not used: " << escapedForTerminal(report.preferencesProblem) << ")";
     out << ":\n";
     for (const auto& setting : report.settingSources)
         out << "  " << setting.key << ": " << setting.value << (setting.fromFile ? " (from the file)" : " (default)") << '\n';
