@@ -1,5 +1,6 @@
 #include "host/CommandRun.h"
 #include "support/TestSupport.h"
+#include "tools/pictures/Jpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +75,7 @@ struct Folders {
     {
         home.addPhoto("IMG_0001.JPG");
         home.writePreferences("<key>SecondsPerSlide</key><integer>3</integer>");
-        photos.write("IMG_0002.JPG", testing_support::makeJpeg(16, 12, { 1, 2, 3 }));
+        photos.write("IMG_0002.JPG", pictures::encodeJpeg(pictures::paint(16, 12, pictures::solid({ 1, 2, 3 }))));
         homeBefore = fingerprint(home.path());
         photosBefore = fingerprint(photos.path());
     }

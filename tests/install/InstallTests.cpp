@@ -1,4 +1,5 @@
 #include "support/TestSupport.h"
+#include "tools/pictures/Jpeg.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -166,8 +167,8 @@ TEST_F(InstalledCommand, AHalfBrokenInstallNamesTheFirstBadFileAndExitsOne)
 TEST_F(InstalledCommand, PhotosAloneShowOnlyThosePhotosWithTheDefaults)
 {
     TempFolder photos;
-    photos.write("IMG_4242.JPG", testing_support::makeJpeg(8, 8, { 1, 2, 3 }));
-    photos.write("IMG_4243.JPG", testing_support::makeJpeg(8, 8, { 3, 2, 1 }));
+    photos.write("IMG_4242.JPG", pictures::encodeJpeg(pictures::paint(8, 8, pictures::solid({ 1, 2, 3 }))));
+    photos.write("IMG_4243.JPG", pictures::encodeJpeg(pictures::paint(8, 8, pictures::solid({ 3, 2, 1 }))));
     Result result = orvessa("photos --json --photos " + quoted(photos.path()));
     ASSERT_EQ(result.status, 0) << result.err;
     auto report = nlohmann::json::parse(result.out);
@@ -200,7 +201,7 @@ TEST_F(InstalledCommand, PhotosAloneShowOnlyThosePhotosWithTheDefaults)
 TEST_F(InstalledCommand, PhotosNamingAFileOrNothingIsOneLineAndStatusTwo)
 {
     TempFolder folder;
-    fs::path file = folder.write("IMG_1.JPG", testing_support::makeJpeg(8, 8, { 1, 2, 3 }));
+    fs::path file = folder.write("IMG_1.JPG", pictures::encodeJpeg(pictures::paint(8, 8, pictures::solid({ 1, 2, 3 }))));
     for (const fs::path& bad : { file, folder.path() / "missing" }) {
         Result result = orvessa("snapshot --at 1 --out f.png --photos " + quoted(bad));
         EXPECT_EQ(result.status, 2) << bad;
