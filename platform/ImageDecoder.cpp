@@ -18,7 +18,7 @@ std::optional<DecodedImage> decodeImage(const std::filesystem::path& hostPath, i
         auto file = ImageFile::open(hostPath);
         if (!file)
             return std::nullopt;
-        auto header = readImageHeader(*file);
+        auto header = checkImageHeader(*file).header;
         if (!header)
             return std::nullopt;
         targetWidth = std::max(targetWidth, 0);
@@ -29,8 +29,9 @@ std::optional<DecodedImage> decodeImage(const std::filesystem::path& hostPath, i
         case ImageFormat::PNG:
             return decodePng(*file, targetWidth, targetHeight);
         case ImageFormat::GIF:
+            return decodeGif(*file, targetWidth, targetHeight);
         case ImageFormat::BMP:
-            return decodeGifOrBmp(*file, targetWidth, targetHeight);
+            return decodeBmp(*file, targetWidth, targetHeight);
         }
     } catch (const std::bad_alloc&) {
         // Within the limits but more than this machine has: draw nothing rather than die.

@@ -24,5 +24,9 @@ struct DecodedImage {
 // - JPEG: what libjpeg gets through with only warnings is kept, missing blocks coming out gray;
 //   fatal errors give nothing.
 // - PNG: rows after a truncation or a broken chunk are transparent; an interlaced PNG gives nothing.
-// - GIF and BMP: what stb_image makes of it (missing GIF pixels transparent, missing BMP pixels black).
+// - GIF: what stb_image makes of it (missing pixels transparent).
+// - BMP: rows the file does not reach are black; pixels that run-length codes skip or never reach
+//   are transparent.
+// Memory stays within fixed budgets whatever a header claims: a progressive or multi-scan JPEG's
+// coefficients and its pixels together within kJpegDecodeBudgetBytes, checked before decoding.
 std::optional<DecodedImage> decodeImage(const std::filesystem::path& hostPath, int targetWidth, int targetHeight);

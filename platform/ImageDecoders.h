@@ -5,6 +5,7 @@
 #include "platform/ImageDecoder.h"
 #include "platform/ImageHeader.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -22,8 +23,17 @@ inline constexpr std::uint64_t kJpegFrameSearchBytes = 4u << 20; // The frame he
 // PNG is decoded row by row, so this bounds time rather than memory.
 inline constexpr std::int64_t kMaxPngPixels = 50'000'000;
 inline constexpr int kMaxPngSide = 30'000;
-// GIF, BMP and interlaced PNG are held whole while decoding.
+// Run-length BMPs (a byte a pixel) and interlaced PNGs (four) are held whole while decoding.
 inline constexpr std::int64_t kMaxWholeImagePixels = 4096 * 4096;
+// stb_image holds a GIF's frame three times over (nine bytes a pixel), so it gets less.
+inline constexpr std::int64_t kMaxGifPixels = 9'000'000;
+// What one JPEG decode may hold: the whole-image coefficient buffer that progressive and other
+// multi-scan files need, plus the decoded pixels (twice, while a turned photo is set upright). A
+// 12-megapixel photo with full-resolution colour needs 73 MB of coefficients, so this admits it;
+// a header that claims more is refused before libjpeg allocates anything.
+inline constexpr std::uint64_t kJpegDecodeBudgetBytes = 80u << 20;
+// More scans than this is the known way to make libjpeg spin over a small file.
+inline constexpr int kMaxJpegScans = 500;
 
 // A regular file opened for reading. Reads use pread, so there is no shared position.
 class ImageFile {
@@ -80,14 +90,41 @@ private:
     bool m_ended { false };
 };
 
-std::optional<ImageHeader> readImageHeader(const ImageFile&);
+ImageHeaderCheck checkImageHeader(const ImageFile&);
 
-// stb_image's own reading of a GIF or BMP header. A top-down BMP reports a negative height.
+// The orientation tag (0x0112) of IFD0 in an APP1 segment that starts "Exif\0\0"; 1 for anything odd.
+int exifOrientation(std::span<const std::uint8_t> app1);
+
+// What decides how much memory libjpeg needs for a JPEG, from its frame header and first scan.
+struct JpegLayout {
+    struct Sampling {
+        int horizontal { 1 };
+        int vertical { 1 };
+    };
+    int width { 0 };
+    int height { 0 };
+    int components { 0 };
+    std::array<Sampling, 4> sampling {};
+    bool progressive { false };
+    // Components in the first scan; fewer than the frame's means libjpeg reads several scans.
+    int firstScanComponents { 0 };
+};
+
+// The bytes of DCT coefficients libjpeg keeps for the whole image when the file has more than one
+// scan (128 per 8x8 block of each component, whole MCUs); 0 for a single interleaved scan, which
+// is decoded block row by block row.
+std::uint64_t jpegCoefficientBytes(const JpegLayout&);
+
+// stb_image's own reading of a GIF header.
 bool stbImageInfo(std::span<const std::uint8_t> firstBytes, int& width, int& height);
 
 std::optional<DecodedImage> decodeJpeg(const ImageFile&, int orientation, int targetWidth, int targetHeight);
 std::optional<DecodedImage> decodePng(const ImageFile&, int targetWidth, int targetHeight);
-std::optional<DecodedImage> decodeGifOrBmp(const ImageFile&, int targetWidth, int targetHeight);
+std::optional<DecodedImage> decodeGif(const ImageFile&, int targetWidth, int targetHeight);
+std::optional<DecodedImage> decodeBmp(const ImageFile&, int targetWidth, int targetHeight);
+
+// Turns decoded pixels upright as an EXIF orientation (1 to 8) says; 5 to 8 swap the sides.
+DecodedImage orientUpright(DecodedImage, int orientation);
 
 // Pixel plumbing.
 

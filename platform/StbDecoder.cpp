@@ -1,4 +1,4 @@
-// stb_image compiled here with GIF and BMP only, its functions static to this file, and every
+// stb_image compiled here with GIF only, its functions static to this file, and every
 // allocation it makes capped; the system's all-formats libstb is never linked.
 
 #include "platform/ImageDecoders.h"
@@ -10,7 +10,7 @@
 namespace {
 
 // One RGBA frame of the largest picture allowed, and a little for stb's own records.
-constexpr std::size_t kMaxStbAllocation = static_cast<std::size_t>(kMaxWholeImagePixels) * 4 + 64 * 1024;
+constexpr std::size_t kMaxStbAllocation = static_cast<std::size_t>(kMaxGifPixels) * 4 + 64 * 1024;
 
 void* stbAllocate(std::size_t size) { return size <= kMaxStbAllocation ? std::malloc(size) : nullptr; }
 void* stbReallocate(void* p, std::size_t size) { return size <= kMaxStbAllocation ? std::realloc(p, size) : nullptr; }
@@ -22,7 +22,6 @@ void* stbReallocate(void* p, std::size_t size) { return size <= kMaxStbAllocatio
 #define STBI_FREE(p) std::free(p)
 #define STB_IMAGE_STATIC
 #define STBI_ONLY_GIF
-#define STBI_ONLY_BMP
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR
 #define STBI_NO_HDR
@@ -72,7 +71,7 @@ bool stbImageInfo(std::span<const std::uint8_t> firstBytes, int& width, int& hei
     return length > 0 && stbi_info_from_memory(firstBytes.data(), length, &width, &height, &components) != 0;
 }
 
-std::optional<DecodedImage> decodeGifOrBmp(const ImageFile& file, int targetWidth, int targetHeight)
+std::optional<DecodedImage> decodeGif(const ImageFile& file, int targetWidth, int targetHeight)
 {
     // Read through callbacks, so an animated GIF is read only as far as its first frame.
     ImageFileReader reader(file);
@@ -82,7 +81,7 @@ std::optional<DecodedImage> decodeGifOrBmp(const ImageFile& file, int targetWidt
     if (!rgba)
         return std::nullopt;
     // The file may have changed since its header was read.
-    if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxWholeImagePixels)
+    if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxGifPixels)
         return std::nullopt;
     return imageFromRgba(rgba.get(), width, height, targetWidth, targetHeight);
 }
