@@ -28,10 +28,13 @@ inline constexpr std::int64_t kMaxWholeImagePixels = 4096 * 4096;
 // stb_image holds a GIF's frame three times over (nine bytes a pixel), so it gets less.
 inline constexpr std::int64_t kMaxGifPixels = 9'000'000;
 // What one JPEG decode may hold: the whole-image coefficient buffer that progressive and other
-// multi-scan files need, plus the decoded pixels (twice, while a turned photo is set upright). A
-// 12-megapixel photo with full-resolution colour needs 73 MB of coefficients, so this admits it;
-// a header that claims more is refused before libjpeg allocates anything.
-inline constexpr std::uint64_t kJpegDecodeBudgetBytes = 80u << 20;
+// multi-scan files need, plus the decoded pixels. A header whose coefficients leave less than
+// kJpegPixelReserveBytes of it (enough for the pixels of the panel's frame at scale 3) is refused
+// before libjpeg allocates anything. A 12-megapixel photo with full-resolution colour needs
+// 73 MB of coefficients, so this admits it.
+inline constexpr std::uint64_t kJpegDecodeBudgetBytes = 84u << 20;
+inline constexpr std::uint64_t kJpegPixelReserveBytes = 10u << 20;
+inline constexpr std::uint64_t kMaxJpegCoefficientBytes = kJpegDecodeBudgetBytes - kJpegPixelReserveBytes;
 // More scans than this is the known way to make libjpeg spin over a small file.
 inline constexpr int kMaxJpegScans = 500;
 
@@ -123,8 +126,10 @@ std::optional<DecodedImage> decodePng(const ImageFile&, int targetWidth, int tar
 std::optional<DecodedImage> decodeGif(const ImageFile&, int targetWidth, int targetHeight);
 std::optional<DecodedImage> decodeBmp(const ImageFile&, int targetWidth, int targetHeight);
 
-// Turns decoded pixels upright as an EXIF orientation (1 to 8) says; 5 to 8 swap the sides.
-DecodedImage orientUpright(DecodedImage, int orientation);
+// Puts one decoded row (row y of a storedWidth x storedHeight picture, 32-bit pixels) where an EXIF
+// orientation (1 to 8) says it belongs in the upright image, whose sides 5 to 8 swap. Rows placed
+// as they are decoded need no second copy of the picture.
+void placeRowUpright(const std::uint8_t* row, int y, int storedWidth, int storedHeight, int orientation, DecodedImage& upright);
 
 // Pixel plumbing.
 

@@ -161,10 +161,10 @@ ImageHeaderCheck readJpegHeader(ByteSource& source)
         if (!layout.firstScanComponents)
             layout.firstScanComponents = layout.components;
         const std::uint64_t needed = jpegCoefficientBytes(layout);
-        if (needed > kJpegDecodeBudgetBytes) {
+        if (needed > kMaxJpegCoefficientBytes) {
             return refuse(std::string(layout.progressive ? "progressive" : "multi-scan") + " JPEG of "
                 + sizeText(layout.width, layout.height) + " would need " + megabytes(needed) + " to decode, beyond the "
-                + megabytes(kJpegDecodeBudgetBytes) + " budget");
+                + megabytes(kMaxJpegCoefficientBytes) + " allowed");
         }
         return { header, {} };
     };

@@ -1,81 +1,33 @@
 #include "platform/ImageDecoders.h"
 
 #include <algorithm>
-#include <utility>
 
-namespace {
-
-void mirrorRows(DecodedImage& image)
+// Stored pixel (x, y) of a w x h picture lands, upright, at:
+//   1 (x, y)          2 (w-1-x, y)          3 (w-1-x, h-1-y)      4 (x, h-1-y)
+//   5 (y, x)          6 (h-1-y, x)          7 (h-1-y, w-1-x)      8 (y, w-1-x)
+void placeRowUpright(const std::uint8_t* row, int y, int storedWidth, int storedHeight, int orientation, DecodedImage& upright)
 {
-    for (int y = 0; y < image.height; ++y) {
-        std::uint8_t* row = image.pixels.data() + static_cast<std::size_t>(y) * image.stride;
-        for (int left = 0, right = image.width - 1; left < right; ++left, --right) {
-            const std::uint32_t word = loadWord(row + left * 4);
-            storeWord(row + left * 4, loadWord(row + right * 4));
-            storeWord(row + right * 4, word);
+    const auto wordAt = [&](int column, int line) {
+        return upright.pixels.data() + static_cast<std::size_t>(line) * upright.stride + static_cast<std::size_t>(column) * 4;
+    };
+    const bool mirrored = orientation == 2 || orientation == 3;
+    const bool flipped = orientation == 3 || orientation == 4;
+    if (orientation < 5 || orientation > 8) {
+        const int line = flipped ? storedHeight - 1 - y : y;
+        std::uint8_t* out = wordAt(0, line);
+        if (!mirrored) {
+            std::copy(row, row + static_cast<std::size_t>(storedWidth) * 4, out);
+            return;
         }
+        for (int x = 0; x < storedWidth; ++x)
+            storeWord(out + static_cast<std::size_t>(storedWidth - 1 - x) * 4, loadWord(row + static_cast<std::size_t>(x) * 4));
+        return;
     }
-}
-
-void flipRows(DecodedImage& image)
-{
-    const std::size_t rowBytes = static_cast<std::size_t>(image.width) * 4;
-    for (int top = 0, bottom = image.height - 1; top < bottom; ++top, --bottom) {
-        std::uint8_t* a = image.pixels.data() + static_cast<std::size_t>(top) * image.stride;
-        std::uint8_t* b = image.pixels.data() + static_cast<std::size_t>(bottom) * image.stride;
-        std::swap_ranges(a, a + rowBytes, b);
-    }
-}
-
-// Orientations 5 to 8: source pixel (x, y) lands at (y or h-1-y, x or w-1-x) of an image with the
-// sides swapped. Walked in tiles so that the rows being read and written stay in cache.
-DecodedImage transpose(const DecodedImage& source, int orientation)
-{
-    DecodedImage result = allocateImage(source.height, source.width);
-    const bool fromRight = orientation == 6 || orientation == 7; // Source rows become columns from the right.
-    const bool fromBottom = orientation == 7 || orientation == 8; // Source columns become rows from the bottom.
-    const std::ptrdiff_t step = fromBottom ? -static_cast<std::ptrdiff_t>(result.stride) : result.stride;
-    constexpr int tile = 32;
-    for (int ty = 0; ty < source.height; ty += tile) {
-        const int yEnd = std::min(ty + tile, source.height);
-        for (int tx = 0; tx < source.width; tx += tile) {
-            const int count = std::min(tile, source.width - tx);
-            const int firstRow = fromBottom ? source.width - 1 - tx : tx;
-            for (int y = ty; y < yEnd; ++y) {
-                const int column = fromRight ? source.height - 1 - y : y;
-                const std::uint8_t* in = source.pixels.data() + static_cast<std::size_t>(y) * source.stride
-                    + static_cast<std::size_t>(tx) * 4;
-                std::uint8_t* out = result.pixels.data() + static_cast<std::size_t>(firstRow) * result.stride
-                    + static_cast<std::size_t>(column) * 4;
-                for (int i = 0; i < count; ++i, in += 4, out += step)
-                    storeWord(out, loadWord(in));
-            }
-        }
-    }
-    return result;
-}
-
-}
-
-DecodedImage orientUpright(DecodedImage image, int orientation)
-{
-    switch (orientation) {
-    case 2:
-        mirrorRows(image);
-        return image;
-    case 3:
-        mirrorRows(image);
-        flipRows(image);
-        return image;
-    case 4:
-        flipRows(image);
-        return image;
-    case 5:
-    case 6:
-    case 7:
-    case 8:
-        return transpose(image, orientation);
-    default:
-        return image;
-    }
+    // A stored row becomes a column: from the right for 6 and 7, running upwards for 7 and 8.
+    const int column = orientation == 6 || orientation == 7 ? storedHeight - 1 - y : y;
+    const bool upwards = orientation == 7 || orientation == 8;
+    const std::ptrdiff_t step = upwards ? -static_cast<std::ptrdiff_t>(upright.stride) : upright.stride;
+    std::uint8_t* out = wordAt(column, upwards ? storedWidth - 1 : 0);
+    for (int x = 0; x < storedWidth; ++x, out += step)
+        storeWord(out, loadWord(row + static_cast<std::size_t>(x) * 4));
 }

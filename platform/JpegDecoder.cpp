@@ -35,6 +35,7 @@ struct JpegDecode {
     std::uint64_t nextOffset { 0 }; // Where the next read of the file starts.
     bool created { false };
     bool cmyk { false };
+    std::vector<std::uint8_t> row; // One decoded row before it is set upright.
     std::optional<DecodedImage> image;
 
     JpegDecode() = default;
@@ -131,6 +132,15 @@ JpegLayout layoutOf(const jpeg_decompress_struct& info)
     return layout;
 }
 
+// libjpeg returns CMYK as stored, and the files that carry it (Adobe's) store it inverted.
+void convertInvertedCmyk(std::uint8_t* p, int width)
+{
+    for (int x = 0; x < width; ++x, p += 4) {
+        const std::uint32_t c = p[0], m = p[1], yellow = p[2], k = p[3];
+        storeWord(p, argbWord(255, multiplyAlpha(c, k), multiplyAlpha(m, k), multiplyAlpha(yellow, k)));
+    }
+}
+
 // Decodes into decode.image; false for a file beyond the limits. Fatal errors leave by longjmp.
 bool decodeSteps(JpegDecode& decode, int orientation, int targetWidth, int targetHeight)
 {
@@ -171,22 +181,30 @@ bool decodeSteps(JpegDecode& decode, int orientation, int targetWidth, int targe
     if (info.output_components != 4)
         return false;
 
-    const std::uint64_t pixelBytes = static_cast<std::uint64_t>(info.output_width) * info.output_height * 4;
-    const std::uint64_t copies = orientation >= 5 ? 2 : 1;
-    if (coefficients + copies * pixelBytes > kJpegDecodeBudgetBytes)
+    // Rows are set upright as they come, so the picture is held once.
+    const int outputWidth = static_cast<int>(info.output_width), outputHeight = static_cast<int>(info.output_height);
+    const std::uint64_t pixelBytes = static_cast<std::uint64_t>(outputWidth) * static_cast<std::uint64_t>(outputHeight) * 4;
+    if (coefficients + pixelBytes > kJpegDecodeBudgetBytes)
         return false;
     // libjpeg's virtual arrays fail rather than grow past this: a hard cap behind the check above.
     info.mem->max_memory_to_use = static_cast<long>(coefficients + kLibjpegWorkingBytes);
 
-    decode.image = allocateImage(static_cast<int>(info.output_width), static_cast<int>(info.output_height));
-    DecodedImage& image = *decode.image;
+    if (orientation >= 5)
+        decode.image = allocateImage(outputHeight, outputWidth);
+    else
+        decode.image = allocateImage(outputWidth, outputHeight);
+    decode.row.resize(static_cast<std::size_t>(outputWidth) * 4);
     // NOTE: A warning (truncated or slightly corrupt data) still fills every row, so the picture is
     // kept; only fatal errors give nothing.
     jpeg_start_decompress(&info);
     while (info.output_scanline < info.output_height) {
-        JSAMPROW row = image.pixels.data() + static_cast<std::size_t>(info.output_scanline) * image.stride;
+        const int y = static_cast<int>(info.output_scanline);
+        JSAMPROW row = decode.row.data();
         if (jpeg_read_scanlines(&info, &row, 1) != 1)
             return false;
+        if (decode.cmyk)
+            convertInvertedCmyk(row, outputWidth);
+        placeRowUpright(row, y, outputWidth, outputHeight, orientation, *decode.image);
     }
     return true;
 }
@@ -200,18 +218,6 @@ bool runDecode(JpegDecode& decode, int orientation, int targetWidth, int targetH
     if (setjmp(decode.escape))
         return false;
     return decodeSteps(decode, orientation, targetWidth, targetHeight);
-}
-
-// libjpeg returns CMYK as stored, and the files that carry it (Adobe's) store it inverted.
-void convertInvertedCmyk(DecodedImage& image)
-{
-    for (int y = 0; y < image.height; ++y) {
-        std::uint8_t* p = image.pixels.data() + static_cast<std::size_t>(y) * image.stride;
-        for (int x = 0; x < image.width; ++x, p += 4) {
-            const std::uint32_t c = p[0], m = p[1], yellow = p[2], k = p[3];
-            storeWord(p, argbWord(255, multiplyAlpha(c, k), multiplyAlpha(m, k), multiplyAlpha(yellow, k)));
-        }
-    }
 }
 
 std::uint64_t roundUp(std::uint64_t value, std::uint64_t multiple) { return (value + multiple - 1) / multiple * multiple; }
@@ -249,9 +255,5 @@ std::optional<DecodedImage> decodeJpeg(const ImageFile& file, int orientation, i
     decode.buffer.resize(kSourceBufferBytes);
     if (!runDecode(decode, orientation, targetWidth, targetHeight) || !decode.image)
         return std::nullopt;
-    DecodedImage image = std::move(*decode.image);
-    decode.image.reset();
-    if (decode.cmyk)
-        convertInvertedCmyk(image);
-    return orientUpright(std::move(image), orientation);
+    return std::move(decode.image);
 }
