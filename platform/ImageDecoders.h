@@ -23,10 +23,9 @@ inline constexpr std::uint64_t kJpegFrameSearchBytes = 4u << 20; // The frame he
 // PNG is decoded row by row, so this bounds time rather than memory.
 inline constexpr std::int64_t kMaxPngPixels = 50'000'000;
 inline constexpr int kMaxPngSide = 30'000;
-// Run-length BMPs (a byte a pixel) and interlaced PNGs (four) are held whole while decoding.
+// GIFs (stb_image keeps the canvas and a byte a pixel of history: five bytes a pixel), run-length
+// BMPs (a byte a pixel) and interlaced PNGs (four) are held whole while decoding.
 inline constexpr std::int64_t kMaxWholeImagePixels = 4096 * 4096;
-// stb_image holds a GIF's frame three times over (nine bytes a pixel), so it gets less.
-inline constexpr std::int64_t kMaxGifPixels = 9'000'000;
 // What one JPEG decode may hold: the whole-image coefficient buffer that progressive and other
 // multi-scan files need, plus the decoded pixels. A header whose coefficients leave less than
 // kJpegPixelReserveBytes of it (enough for the pixels of the panel's frame at scale 3) is refused
@@ -126,10 +125,11 @@ std::optional<DecodedImage> decodePng(const ImageFile&, int targetWidth, int tar
 std::optional<DecodedImage> decodeGif(const ImageFile&, int targetWidth, int targetHeight);
 std::optional<DecodedImage> decodeBmp(const ImageFile&, int targetWidth, int targetHeight);
 
-// Puts one decoded row (row y of a storedWidth x storedHeight picture, 32-bit pixels) where an EXIF
-// orientation (1 to 8) says it belongs in the upright image, whose sides 5 to 8 swap. Rows placed
-// as they are decoded need no second copy of the picture.
-void placeRowUpright(const std::uint8_t* row, int y, int storedWidth, int storedHeight, int orientation, DecodedImage& upright);
+// Puts decoded rows (rowCount rows from firstRow of a storedWidth x storedHeight picture, 32-bit
+// pixels, rowBytes apart) where an EXIF orientation (1 to 8) says they belong in the upright image,
+// whose sides 5 to 8 swap. Rows placed as they are decoded need no second copy of the picture.
+void placeRowsUpright(const std::uint8_t* rows, std::size_t rowBytes, int firstRow, int rowCount, int storedWidth, int storedHeight,
+    int orientation, DecodedImage& upright);
 
 // Pixel plumbing.
 

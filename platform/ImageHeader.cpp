@@ -295,8 +295,8 @@ ImageHeaderCheck readGifHeader(ByteSource& source)
     int width = 0, height = 0;
     if (!stbImageInfo(bytes, width, height) || width <= 0 || height <= 0)
         return refuse("GIF header damaged");
-    if (static_cast<std::int64_t>(width) * height > kMaxGifPixels)
-        return refuse("GIF of " + sizeText(width, height) + ", beyond the " + megapixels(kMaxGifPixels) + " limit for GIF");
+    if (static_cast<std::int64_t>(width) * height > kMaxWholeImagePixels)
+        return refuse("GIF of " + sizeText(width, height) + ", beyond the " + megapixels(kMaxWholeImagePixels) + " limit for GIF");
     return { ImageHeader { ImageFormat::GIF, width, height, 1 }, {} };
 }
 

@@ -18,6 +18,7 @@ constexpr std::size_t kSourceBufferBytes = 64 * 1024;
 // What libjpeg allocates beside the coefficients: tables, and row buffers that for the widest
 // picture (65,500 pixels, four components, a few rows) come to a few megabytes.
 constexpr std::uint64_t kLibjpegWorkingBytes = 16u << 20;
+constexpr int kStripRows = 16;
 constexpr std::uint64_t kCoefficientBlockBytes = 64 * 2; // An 8x8 block of 16-bit coefficients.
 static_assert(sizeof(JBLOCK) == kCoefficientBlockBytes);
 
@@ -35,7 +36,7 @@ struct JpegDecode {
     std::uint64_t nextOffset { 0 }; // Where the next read of the file starts.
     bool created { false };
     bool cmyk { false };
-    std::vector<std::uint8_t> row; // One decoded row before it is set upright.
+    std::vector<std::uint8_t> strip; // Decoded rows before they are set upright.
     std::optional<DecodedImage> image;
 
     JpegDecode() = default;
@@ -193,18 +194,25 @@ bool decodeSteps(JpegDecode& decode, int orientation, int targetWidth, int targe
         decode.image = allocateImage(outputHeight, outputWidth);
     else
         decode.image = allocateImage(outputWidth, outputHeight);
-    decode.row.resize(static_cast<std::size_t>(outputWidth) * 4);
+    // Turned pictures go through a strip of rows, so that each upright row is written in runs.
+    const int stripRows = orientation >= 5 ? kStripRows : 1;
+    const std::size_t rowBytes = static_cast<std::size_t>(outputWidth) * 4;
+    decode.strip.resize(rowBytes * static_cast<std::size_t>(stripRows));
     // NOTE: A warning (truncated or slightly corrupt data) still fills every row, so the picture is
     // kept; only fatal errors give nothing.
     jpeg_start_decompress(&info);
     while (info.output_scanline < info.output_height) {
-        const int y = static_cast<int>(info.output_scanline);
-        JSAMPROW row = decode.row.data();
-        if (jpeg_read_scanlines(&info, &row, 1) != 1)
-            return false;
-        if (decode.cmyk)
-            convertInvertedCmyk(row, outputWidth);
-        placeRowUpright(row, y, outputWidth, outputHeight, orientation, *decode.image);
+        const int firstRow = static_cast<int>(info.output_scanline);
+        int rows = 0;
+        while (rows < stripRows && info.output_scanline < info.output_height) {
+            JSAMPROW row = decode.strip.data() + static_cast<std::size_t>(rows) * rowBytes;
+            if (jpeg_read_scanlines(&info, &row, 1) != 1)
+                return false;
+            if (decode.cmyk)
+                convertInvertedCmyk(row, outputWidth);
+            ++rows;
+        }
+        placeRowsUpright(decode.strip.data(), rowBytes, firstRow, rows, outputWidth, outputHeight, orientation, *decode.image);
     }
     return true;
 }

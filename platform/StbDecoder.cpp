@@ -10,7 +10,7 @@
 namespace {
 
 // One RGBA frame of the largest picture allowed, and a little for stb's own records.
-constexpr std::size_t kMaxStbAllocation = static_cast<std::size_t>(kMaxGifPixels) * 4 + 64 * 1024;
+constexpr std::size_t kMaxStbAllocation = static_cast<std::size_t>(kMaxWholeImagePixels) * 4 + 64 * 1024;
 
 void* stbAllocate(std::size_t size) { return size <= kMaxStbAllocation ? std::malloc(size) : nullptr; }
 void* stbReallocate(void* p, std::size_t size) { return size <= kMaxStbAllocation ? std::realloc(p, size) : nullptr; }
@@ -81,7 +81,7 @@ std::optional<DecodedImage> decodeGif(const ImageFile& file, int targetWidth, in
     if (!rgba)
         return std::nullopt;
     // The file may have changed since its header was read.
-    if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxGifPixels)
+    if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxWholeImagePixels)
         return std::nullopt;
     return imageFromRgba(rgba.get(), width, height, targetWidth, targetHeight);
 }
