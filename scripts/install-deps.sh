@@ -10,6 +10,7 @@ packages=(
   libpugixml-dev libcairo2-dev libfontconfig-dev libsdl2-dev nlohmann-json3-dev libcli11-dev
   libplist-utils xvfb xauth
   clang-format
+  clang libclang-rt-14-dev
 )
 
 missing=()
