@@ -270,8 +270,8 @@ void putLittleEndian(Bytes& out, std::uint32_t value, int size)
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-// A GIF of the largest size allowed, every pixel in its data: stb_image holds its canvas three
-// times over. The LZW codes stay 3 bits wide by clearing the table after every two pixels.
+// A GIF of the largest size allowed, every pixel in its data. The LZW codes stay 3 bits wide by
+// clearing the table after every two pixels.
 std::filesystem::path gifFixture()
 {
     auto path = std::filesystem::temp_directory_path() / "orvessa-bench-16mp.gif";

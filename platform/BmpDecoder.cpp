@@ -17,36 +17,6 @@ constexpr Rgba kOpaqueBlack { 0, 0, 0, 255 };
 std::uint32_t le16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[1]) << 8 | p[0]; }
 std::uint32_t le32(const std::uint8_t* p) { return le16(p + 2) << 16 | le16(p); }
 
-// Straight RGBA rows, top first, into an image at the reduced size for the target.
-class RowSink {
-public:
-    RowSink(int width, int height, int targetWidth, int targetHeight)
-        : m_size(reducedSize(width, height, targetWidth, targetHeight))
-        , m_width(width)
-        , m_image(allocateImage(m_size.width, m_size.height))
-    {
-        if (m_size != PixelSize { width, height })
-            m_downscaler.emplace(width, height, m_image);
-    }
-
-    void addRow(const std::uint8_t* rgba)
-    {
-        if (m_downscaler)
-            m_downscaler->addRow(rgba);
-        else if (m_row < m_image.height)
-            storeRgbaRow(rgba, m_image.pixels.data() + static_cast<std::size_t>(m_row++) * m_image.stride, m_width);
-    }
-
-    DecodedImage take() { return std::move(m_image); }
-
-private:
-    PixelSize m_size;
-    int m_width { 0 };
-    DecodedImage m_image;
-    std::optional<RowDownscaler> m_downscaler;
-    int m_row { 0 };
-};
-
 std::vector<Rgba> readPalette(const ImageFile& file, const BmpLayout& layout)
 {
     // Every index has an entry, black where the file gives none, so no index can reach past it.
@@ -144,7 +114,7 @@ private:
 DecodedImage decodeRows(const ImageFile& file, const BmpLayout& layout, int targetWidth, int targetHeight)
 {
     RowConverter converter(layout, layout.encoding == BmpEncoding::Palette ? readPalette(file, layout) : std::vector<Rgba> {});
-    RowSink sink(layout.width, layout.height, targetWidth, targetHeight);
+    RgbaRowSink sink(layout.width, layout.height, targetWidth, targetHeight);
     const std::uint64_t rowBytes = layout.rowBytes();
     std::vector<std::uint8_t> stored(static_cast<std::size_t>(rowBytes));
     std::vector<std::uint8_t> rgba(static_cast<std::size_t>(layout.width) * 4);
@@ -273,7 +243,7 @@ DecodedImage decodeRunLengths(const ImageFile& file, const BmpLayout& layout, in
     const std::vector<Rgba> palette = readPalette(file, layout);
     RunLengthCanvas canvas(layout);
     drawRunLengths(file, layout, canvas);
-    RowSink sink(layout.width, layout.height, targetWidth, targetHeight);
+    RgbaRowSink sink(layout.width, layout.height, targetWidth, targetHeight);
     std::vector<std::uint8_t> rgba(static_cast<std::size_t>(layout.width) * 4);
     for (int y = 0; y < layout.height; ++y) {
         canvas.rgbaRow(layout.height - 1 - y, palette, rgba.data());

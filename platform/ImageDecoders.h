@@ -23,8 +23,8 @@ inline constexpr std::uint64_t kJpegFrameSearchBytes = 4u << 20; // The frame he
 // PNG is decoded row by row, so this bounds time rather than memory.
 inline constexpr std::int64_t kMaxPngPixels = 50'000'000;
 inline constexpr int kMaxPngSide = 30'000;
-// GIFs (stb_image keeps the canvas and a byte a pixel of history: five bytes a pixel), run-length
-// BMPs (a byte a pixel) and interlaced PNGs (four) are held whole while decoding.
+// GIF, BMP and interlaced PNG pictures are held whole while decoding (interlaced GIFs and run-length
+// BMPs as a byte a pixel, interlaced PNGs as four), or cost time in proportion to their size.
 inline constexpr std::int64_t kMaxWholeImagePixels = 4096 * 4096;
 // What one JPEG decode may hold: the whole-image coefficient buffer that progressive and other
 // multi-scan files need, plus the decoded pixels. A header whose coefficients leave less than
@@ -68,7 +68,7 @@ private:
     std::uint64_t m_size { 0 };
 };
 
-// Reads an ImageFile front to back through a buffer, for stb_image's callbacks.
+// Reads an ImageFile front to back through a buffer, for decoders that read in order.
 class ImageFileReader {
 public:
     explicit ImageFileReader(const ImageFile& file)
@@ -116,9 +116,6 @@ struct JpegLayout {
 // scan (128 per 8x8 block of each component, whole MCUs); 0 for a single interleaved scan, which
 // is decoded block row by block row.
 std::uint64_t jpegCoefficientBytes(const JpegLayout&);
-
-// stb_image's own reading of a GIF header.
-bool stbImageInfo(std::span<const std::uint8_t> firstBytes, int& width, int& height);
 
 std::optional<DecodedImage> decodeJpeg(const ImageFile&, int orientation, int targetWidth, int targetHeight);
 std::optional<DecodedImage> decodePng(const ImageFile&, int targetWidth, int targetHeight);
@@ -200,5 +197,17 @@ private:
     int m_outputRow { 0 };
 };
 
-// A decoded straight-alpha RGBA image (stb_image's output) at the reduced size for the target.
-DecodedImage imageFromRgba(const std::uint8_t* rgba, int width, int height, int targetWidth, int targetHeight);
+// Straight-alpha RGBA rows, given top first, into an image at the reduced size for the target.
+class RgbaRowSink {
+public:
+    RgbaRowSink(int width, int height, int targetWidth, int targetHeight);
+
+    void addRow(const std::uint8_t* rgba);
+    DecodedImage take() { return std::move(m_image); }
+
+private:
+    int m_width { 0 };
+    DecodedImage m_image;
+    std::optional<RowDownscaler> m_downscaler; // Unless the image is full size.
+    int m_row { 0 };
+};

@@ -288,16 +288,18 @@ ImageHeaderCheck readPngHeader(ByteSource& source)
     return { ImageHeader { ImageFormat::PNG, static_cast<int>(width), static_cast<int>(height), 1 }, {} };
 }
 
-// The size as stb_image reads it, so that a header is given exactly for what it decodes.
+// The logical screen's size: the canvas the first frame is drawn on.
 ImageHeaderCheck readGifHeader(ByteSource& source)
 {
-    auto bytes = source.bytesAt(0, 512);
-    int width = 0, height = 0;
-    if (!stbImageInfo(bytes, width, height) || width <= 0 || height <= 0)
-        return refuse("GIF header damaged");
-    if (static_cast<std::int64_t>(width) * height > kMaxWholeImagePixels)
+    auto bytes = source.bytesAt(0, 13);
+    if (bytes.size() < 13)
+        return refuse("GIF that ends inside its header");
+    const std::int64_t width = le16(&bytes[6]), height = le16(&bytes[8]);
+    if (width == 0 || height == 0)
+        return refuse("GIF header damaged (no width or height)");
+    if (width * height > kMaxWholeImagePixels)
         return refuse("GIF of " + sizeText(width, height) + ", beyond the " + megapixels(kMaxWholeImagePixels) + " limit for GIF");
-    return { ImageHeader { ImageFormat::GIF, width, height, 1 }, {} };
+    return { ImageHeader { ImageFormat::GIF, static_cast<int>(width), static_cast<int>(height), 1 }, {} };
 }
 
 ImageHeaderCheck readBmpHeader(ByteSource& source)
