@@ -91,6 +91,9 @@ BmpLayoutReading readBmpLayout(std::span<const std::uint8_t> bytes)
     }
     if (width <= 0 || height <= 0)
         return refuse("BMP header damaged (no width or height)");
+    if (width > kMaxWholeImageSide || height > kMaxWholeImageSide)
+        return refuse("BMP of " + std::to_string(width) + " x " + std::to_string(height) + " pixels, a side longer than the "
+            + std::to_string(kMaxWholeImageSide) + " allowed");
     if (width * height > kMaxWholeImagePixels)
         return refuse("BMP of " + std::to_string(width) + " x " + std::to_string(height) + " pixels, more than the "
             + std::to_string(kMaxWholeImagePixels) + " pixels allowed for BMP");

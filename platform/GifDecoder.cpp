@@ -1,13 +1,16 @@
+#include "platform/GifLzw.h"
 #include "platform/ImageDecoders.h"
 
 #include <algorithm>
 #include <array>
 #include <gif_lib.h>
 
-// The first frame of a GIF through giflib's line-by-line reader. giflib reads what the format
-// allows and stb_image refused: data that does not start with a clear code, and encoders that defer
-// the clear code and keep a full table. A frame that is not interlaced streams straight into the
-// result; an interlaced one is held as a byte a pixel until its four passes are in.
+// The first frame of a GIF: giflib reads the blocks (screen, colours, extensions, the frame's
+// descriptor and its data sub-blocks) and GifLzwDecoder the codes. giflib's own line reader wipes
+// its whole table at every clear code, so a few megabytes of clear codes cost it many seconds.
+// Codes that do not start with a clear, and a clear deferred once the table is full, are read, as
+// the format allows. A frame that is not interlaced streams straight into the result; an
+// interlaced one is held as a byte a pixel until its four passes are in.
 
 namespace {
 
@@ -99,6 +102,107 @@ private:
     std::vector<std::uint8_t> m_rgba;
 };
 
+// Takes the frame's indices in stored order and sends canvas rows, top first, to the sink: as lines
+// complete when the frame is not interlaced, at the end when it is.
+class FrameRows {
+public:
+    FrameRows(const GifImageDesc& frame, Visible visible, RgbaRowSink& sink, FramePainter& painter)
+        : m_height(frame.Height)
+        , m_interlaced(frame.Interlace)
+        , m_visible(visible)
+        , m_sink(sink)
+        , m_painter(painter)
+        , m_line(static_cast<std::size_t>(frame.Width))
+    {
+        if (m_interlaced) {
+            m_held.resize(static_cast<std::size_t>(visible.columns) * static_cast<std::size_t>(visible.rows));
+            m_arrived.resize(static_cast<std::size_t>(visible.rows));
+        }
+    }
+
+    // False once the frame is complete.
+    bool add(const std::uint8_t* indices, std::size_t count)
+    {
+        while (count > 0 && m_storedRow < m_height) {
+            const std::size_t n = std::min(count, m_line.size() - m_filled);
+            std::copy(indices, indices + n, m_line.begin() + static_cast<std::ptrdiff_t>(m_filled));
+            m_filled += n;
+            indices += n;
+            count -= n;
+            if (m_filled == m_line.size()) {
+                lineDone(displayRow(m_storedRow++));
+                m_filled = 0;
+            }
+        }
+        // Rows below the canvas are not worth decoding unless interlacing may still bring visible ones.
+        return m_storedRow < m_height && (m_interlaced || m_storedRow < m_visible.rows);
+    }
+
+    void finish()
+    {
+        if (m_interlaced) {
+            for (int r = 0; r < m_visible.rows; ++r) {
+                sendUpTo(m_visible.top + r);
+                const std::size_t at = static_cast<std::size_t>(r) * static_cast<std::size_t>(m_visible.columns);
+                m_sink.addRow(m_painter.row(m_arrived[static_cast<std::size_t>(r)] ? m_held.data() + at : nullptr));
+                ++m_sent;
+            }
+        }
+        sendUpTo(m_sink.sourceHeight());
+    }
+
+private:
+    // Interlaced frames store every 8th row from 0, every 8th from 4, every 4th from 2, then every 2nd from 1.
+    int displayRow(int stored) const
+    {
+        if (!m_interlaced)
+            return stored;
+        static constexpr int starts[4] = { 0, 4, 2, 1 };
+        static constexpr int steps[4] = { 8, 8, 4, 2 };
+        for (int pass = 0; pass < 4; ++pass) {
+            const int rows = m_height > starts[pass] ? (m_height - starts[pass] + steps[pass] - 1) / steps[pass] : 0;
+            if (stored < rows)
+                return starts[pass] + stored * steps[pass];
+            stored -= rows;
+        }
+        return m_height;
+    }
+
+    void lineDone(int row)
+    {
+        if (row >= m_visible.rows)
+            return;
+        if (m_interlaced) {
+            const std::size_t at = static_cast<std::size_t>(row) * static_cast<std::size_t>(m_visible.columns);
+            std::copy(m_line.begin(), m_line.begin() + m_visible.columns, m_held.begin() + static_cast<std::ptrdiff_t>(at));
+            m_arrived[static_cast<std::size_t>(row)] = true;
+            return;
+        }
+        sendUpTo(m_visible.top + row);
+        m_sink.addRow(m_painter.row(m_line.data()));
+        ++m_sent;
+    }
+
+    // Transparent canvas rows up to (not including) `row`.
+    void sendUpTo(int row)
+    {
+        for (; m_sent < row; ++m_sent)
+            m_sink.addRow(m_painter.row(nullptr));
+    }
+
+    int m_height { 0 };
+    bool m_interlaced { false };
+    Visible m_visible;
+    RgbaRowSink& m_sink;
+    FramePainter& m_painter;
+    std::vector<std::uint8_t> m_line;
+    std::size_t m_filled { 0 };
+    int m_storedRow { 0 };
+    int m_sent { 0 }; // Canvas rows sent.
+    std::vector<std::uint8_t> m_held; // Interlaced: the visible part, until all passes are in.
+    std::vector<bool> m_arrived;
+};
+
 }
 
 std::optional<DecodedImage> decodeGif(const ImageFile& file, int targetWidth, int targetHeight)
@@ -110,7 +214,8 @@ std::optional<DecodedImage> decodeGif(const ImageFile& file, int targetWidth, in
         return std::nullopt;
     // The file may have changed since its header was read.
     const int width = gif->SWidth, height = gif->SHeight;
-    if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxWholeImagePixels)
+    if (width <= 0 || height <= 0 || width > kMaxWholeImageSide || height > kMaxWholeImageSide
+        || static_cast<std::int64_t>(width) * height > kMaxWholeImagePixels)
         return std::nullopt;
     int transparentIndex = -1;
     if (!findFirstFrame(gif.get(), transparentIndex))
@@ -128,40 +233,24 @@ std::optional<DecodedImage> decodeGif(const ImageFile& file, int targetWidth, in
     visible.rows = std::min(height - visible.top, frame.Height);
     FramePainter painter(*colours, transparentIndex, width, visible);
     RgbaRowSink sink(width, height, targetWidth, targetHeight);
-    std::vector<std::uint8_t> line(static_cast<std::size_t>(frame.Width));
-
-    if (!frame.Interlace) {
-        // Lines the file does not give (cut short, or broken) stay transparent.
-        bool reading = true;
-        for (int y = 0; y < height; ++y) {
-            const bool covered = y >= visible.top && y < visible.top + visible.rows;
-            if (covered && reading)
-                reading = DGifGetLine(gif.get(), line.data(), frame.Width) != GIF_ERROR;
-            sink.addRow(painter.row(covered && reading ? line.data() : nullptr));
-        }
-        return sink.take();
-    }
-
-    // Passes of every 8th row from 0, every 8th from 4, every 4th from 2, every 2nd from 1.
-    static constexpr int starts[4] = { 0, 4, 2, 1 };
-    static constexpr int steps[4] = { 8, 8, 4, 2 };
-    const std::size_t columns = static_cast<std::size_t>(visible.columns);
-    std::vector<std::uint8_t> indices(columns * static_cast<std::size_t>(visible.rows));
-    std::vector<bool> arrived(static_cast<std::size_t>(visible.rows));
-    bool reading = true;
-    for (int pass = 0; pass < 4 && reading; ++pass) {
-        for (int r = starts[pass]; r < frame.Height && reading; r += steps[pass]) {
-            reading = DGifGetLine(gif.get(), line.data(), frame.Width) != GIF_ERROR;
-            if (reading && r < visible.rows) {
-                std::copy(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(columns), indices.begin() + static_cast<std::ptrdiff_t>(columns * static_cast<std::size_t>(r)));
-                arrived[static_cast<std::size_t>(r)] = true;
-            }
+    FrameRows rows(frame, visible, sink, painter);
+    int codeSize = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetCode(gif.get(), &codeSize, &block) != GIF_ERROR) {
+        GifLzwDecoder lzw(codeSize, [&rows, &lzw](const std::uint8_t* indices, std::size_t count) {
+            if (!rows.add(indices, count))
+                lzw.end();
+        });
+        // A real encoder needs at most a code (12 bits) and a clear a pixel: reading stops past that.
+        std::uint64_t budget = 4 * static_cast<std::uint64_t>(frame.Width) * static_cast<std::uint64_t>(frame.Height) + (64u << 10);
+        while (block && !lzw.ended() && budget >= block[0]) {
+            budget -= block[0];
+            lzw.decode(std::span<const std::uint8_t>(block + 1, block[0]));
+            if (DGifGetCodeNext(gif.get(), &block) == GIF_ERROR)
+                break;
         }
     }
-    for (int y = 0; y < height; ++y) {
-        const int r = y - visible.top;
-        const bool covered = r >= 0 && r < visible.rows && arrived[static_cast<std::size_t>(r)];
-        sink.addRow(painter.row(covered ? indices.data() + columns * static_cast<std::size_t>(r) : nullptr));
-    }
+    // Lines the data did not give stay transparent.
+    rows.finish();
     return sink.take();
 }

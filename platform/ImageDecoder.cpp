@@ -190,6 +190,7 @@ void storeRgbaRow(const std::uint8_t* rgba, std::uint8_t* out, int width)
 
 RgbaRowSink::RgbaRowSink(int width, int height, int targetWidth, int targetHeight)
     : m_width(width)
+    , m_height(height)
 {
     const PixelSize size = reducedSize(width, height, targetWidth, targetHeight);
     m_image = allocateImage(size.width, size.height);

@@ -26,6 +26,9 @@ inline constexpr int kMaxPngSide = 30'000;
 // GIF, BMP and interlaced PNG pictures are held whole while decoding (interlaced GIFs and run-length
 // BMPs as a byte a pixel, interlaced PNGs as four), or cost time in proportion to their size.
 inline constexpr std::int64_t kMaxWholeImagePixels = 4096 * 4096;
+// A side longer than this is refused too: a picture a few pixels high but millions wide cannot be
+// reduced to the frame's size and would come out whole.
+inline constexpr int kMaxWholeImageSide = 30'000;
 // What one JPEG decode may hold: the whole-image coefficient buffer that progressive and other
 // multi-scan files need, plus the decoded pixels. A header whose coefficients leave less than
 // kJpegPixelReserveBytes of it (enough for the pixels of the panel's frame at scale 3) is refused
@@ -204,9 +207,11 @@ public:
 
     void addRow(const std::uint8_t* rgba);
     DecodedImage take() { return std::move(m_image); }
+    int sourceHeight() const { return m_height; }
 
 private:
     int m_width { 0 };
+    int m_height { 0 };
     DecodedImage m_image;
     std::optional<RowDownscaler> m_downscaler; // Unless the image is full size.
     int m_row { 0 };

@@ -297,6 +297,8 @@ ImageHeaderCheck readGifHeader(ByteSource& source)
     const std::int64_t width = le16(&bytes[6]), height = le16(&bytes[8]);
     if (width == 0 || height == 0)
         return refuse("GIF header damaged (no width or height)");
+    if (width > kMaxWholeImageSide || height > kMaxWholeImageSide)
+        return refuse("GIF of " + sizeText(width, height) + ", a side longer than the " + std::to_string(kMaxWholeImageSide) + " allowed");
     if (width * height > kMaxWholeImagePixels)
         return refuse("GIF of " + sizeText(width, height) + ", beyond the " + megapixels(kMaxWholeImagePixels) + " limit for GIF");
     return { ImageHeader { ImageFormat::GIF, static_cast<int>(width), static_cast<int>(height), 1 }, {} };

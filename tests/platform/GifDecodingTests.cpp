@@ -233,6 +233,36 @@ TEST_F(GifDecoding, EncodersWithoutALeadingClearOrWithADeferredClearAreRead)
     }
 }
 
+// A 1 x 1 GIF whose data holds `clearBytes` bytes of clear codes (two a byte), then index 5.
+Bytes clearCodesThenAPixel(std::size_t clearBytes)
+{
+    Bytes gif = makeGif(1, 1, { pattern(1, 1) });
+    const std::size_t data = 13 + 24 + 8 + 10;
+    gif.resize(data + 1); // Keeps the minimum code size, 3: clear is 8, end 9, codes 4 bits wide.
+    Bytes packed(clearBytes, 0x88);
+    packed.insert(packed.end(), { 0x95, 0x00 }); // Index 5, then the end code.
+    for (std::size_t at = 0; at < packed.size(); at += 255) {
+        const std::size_t n = std::min<std::size_t>(255, packed.size() - at);
+        gif.push_back(static_cast<std::uint8_t>(n));
+        gif.insert(gif.end(), packed.begin() + static_cast<std::ptrdiff_t>(at), packed.begin() + static_cast<std::ptrdiff_t>(at + n));
+    }
+    gif.insert(gif.end(), { 0, 0x3B });
+    return gif;
+}
+
+TEST_F(GifDecoding, ClearCodesCostTheirBytesAndReadingStopsPastWhatAPictureNeeds)
+{
+    // 120,000 clear codes before the pixel: read one by one (a reader that wipes its table at
+    // every clear spends a quarter of a second here).
+    auto image = decode(clearCodesThenAPixel(60'000));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(pixelAt(*image, 0, 0), globalColour(5));
+    // A megabyte of them is more than any encoder writes for one pixel: reading stops there.
+    image = decode(clearCodesThenAPixel(1'000'000));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(pixelAt(*image, 0, 0), kTransparent);
+}
+
 TEST_F(GifDecoding, InterlacedFramesComeOutInDisplayOrder)
 {
     for (int height : { 1, 2, 5, 9, 19 }) {
