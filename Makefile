@@ -6,8 +6,12 @@ CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=Release
 # The test command's builds fail on any warning.
 TEST_FLAGS = -DORVESSA_WERROR=ON
 DEMO_OUT ?= out/demo
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+# What `make test` gives each fuzzer: a short run, so CI tries every target on every change.
+TEST_FUZZ_SECONDS ?= 5
 
-.PHONY: deps build demo test lint test-normal test-sanitize bench deb clean
+.PHONY: deps build demo test lint test-normal test-sanitize fuzz bench deb clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -20,6 +24,7 @@ demo: build
 	bash scripts/demo.sh $(BUILD)/app/orvessa $(DEMO_OUT)
 
 test: lint test-normal test-sanitize
+	$(MAKE) fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 
 # The habits tools can hold: formatting.
 lint: deps
@@ -37,6 +42,13 @@ test-sanitize: deps
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 		ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
 
+# libFuzzer targets built with clang, ASan and UBSan in their own folder, each run FUZZ_SECONDS.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+		-DORVESSA_SANITIZE=ON -DORVESSA_FUZZ=ON -DORVESSA_TESTS=OFF > /dev/null
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVESSA_TESTS=OFF -DORVESSA_BENCH=ON > /dev/null
 	cmake --build build-bench -j $(JOBS)
@@ -52,4 +64,4 @@ deb: build
 	@echo "deb: $$(ls $(DEB_OUT)/orvessa_*.deb)"
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) build-bench out
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) build-bench out

@@ -100,8 +100,8 @@ PhotoReport checkPhotos()
             }
             if (isFolder)
                 report.unreadable.push_back({ devicePath, hostPath, "a folder, not a picture: shown as an empty frame" });
-            else if (!readImageHeader(std::filesystem::path(hostPath)))
-                report.unreadable.push_back({ devicePath, hostPath, "not a readable JPEG, PNG, GIF or BMP picture: shown as an empty frame" });
+            else if (auto check = checkImageHeader(std::filesystem::path(hostPath)); !check.header)
+                report.unreadable.push_back({ devicePath, hostPath, check.problem + ": shown as an empty frame" });
         }
     }
     return report;

@@ -23,10 +23,6 @@ Upstream-Contact: ${ORVESSA_MAINTAINER}
 Files: *
 Copyright: 2026 The Orvessa developers
 License: Expat
-Comment: The program also holds the GIF and BMP readers of stb_image, by Sean
- Barrett and its contributors, compiled from Debian's libstb-dev and placed by
- their authors in the public domain or, at the user's choice, under the Expat
- licence below.
 
 License: Expat
  ${licence}

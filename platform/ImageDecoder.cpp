@@ -17,7 +17,7 @@ std::optional<DecodedImage> decodeImage(const std::filesystem::path& hostPath, i
         auto file = ImageFile::open(hostPath);
         if (!file)
             return std::nullopt;
-        auto header = readImageHeader(*file);
+        auto header = checkImageHeader(*file).header;
         if (!header)
             return std::nullopt;
         targetWidth = std::max(targetWidth, 0);
@@ -28,8 +28,9 @@ std::optional<DecodedImage> decodeImage(const std::filesystem::path& hostPath, i
         case ImageFormat::PNG:
             return decodePng(*file, targetWidth, targetHeight);
         case ImageFormat::GIF:
+            return decodeGif(*file, targetWidth, targetHeight);
         case ImageFormat::BMP:
-            return decodeGifOrBmp(*file, targetWidth, targetHeight);
+            return decodeBmp(*file, targetWidth, targetHeight);
         }
     } catch (const std::bad_alloc&) {
         // Within the limits but more than this machine has: draw nothing rather than die.
@@ -186,20 +187,22 @@ void storeRgbaRow(const std::uint8_t* rgba, std::uint8_t* out, int width)
     }
 }
 
-DecodedImage imageFromRgba(const std::uint8_t* rgba, int width, int height, int targetWidth, int targetHeight)
+RgbaRowSink::RgbaRowSink(int width, int height, int targetWidth, int targetHeight)
+    : m_width(width)
+    , m_height(height)
 {
-    PixelSize size = reducedSize(width, height, targetWidth, targetHeight);
-    DecodedImage image = allocateImage(size.width, size.height);
-    const std::size_t sourceStride = static_cast<std::size_t>(width) * 4;
-    if (size == PixelSize { width, height }) {
-        for (int y = 0; y < height; ++y)
-            storeRgbaRow(rgba + y * sourceStride, image.pixels.data() + static_cast<std::size_t>(y) * image.stride, width);
-        return image;
-    }
-    RowDownscaler downscaler(width, height, image);
-    for (int y = 0; y < height; ++y)
-        downscaler.addRow(rgba + y * sourceStride);
-    return image;
+    const PixelSize size = reducedSize(width, height, targetWidth, targetHeight);
+    m_image = allocateImage(size.width, size.height);
+    if (size != PixelSize { width, height })
+        m_downscaler.emplace(width, height, m_image);
+}
+
+void RgbaRowSink::addRow(const std::uint8_t* rgba)
+{
+    if (m_downscaler)
+        m_downscaler->addRow(rgba);
+    else if (m_row < m_image.height)
+        storeRgbaRow(rgba, m_image.pixels.data() + static_cast<std::size_t>(m_row++) * m_image.stride, m_width);
 }
 
 // RowDownscaler

@@ -32,11 +32,16 @@ constexpr int pixelRowStride(int width)
 // be drawn at) that the format reaches cheaply; 0 x 0 means full size, and a picture smaller than the
 // target comes at full size. JPEG reduces by DCT scaling (1/8 steps), so the result may be up to twice
 // the target; PNG, GIF and BMP are area-averaged to the target's scale, keeping the aspect ratio.
+// A GIF gives its first frame on its logical screen.
 //
 // Nothing for a missing file, one that is not a JPEG, PNG, GIF or BMP, one beyond the size limits, or
 // one that cannot be decoded at all. Damaged pictures:
 // - JPEG: what libjpeg gets through with only warnings is kept, missing blocks coming out gray;
 //   fatal errors give nothing.
 // - PNG: rows after a truncation or a broken chunk are transparent; an interlaced PNG gives nothing.
-// - GIF and BMP: what stb_image makes of it (missing GIF pixels transparent, missing BMP pixels black).
+// - GIF: lines the file does not give are transparent, as is the canvas outside the first frame.
+// - BMP: rows the file does not reach are black; pixels that run-length codes skip or never reach
+//   are transparent.
+// Memory stays within fixed budgets whatever a header claims: a progressive or multi-scan JPEG's
+// coefficients and its pixels together within kJpegDecodeBudgetBytes, checked before decoding.
 std::optional<DecodedImage> decodeImage(const std::filesystem::path& hostPath, int targetWidth, int targetHeight);

@@ -5,6 +5,7 @@
 #include "platform/ImageDecoder.h"
 #include "platform/ImageHeader.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -22,8 +23,22 @@ inline constexpr std::uint64_t kJpegFrameSearchBytes = 4u << 20; // The frame he
 // PNG is decoded row by row, so this bounds time rather than memory.
 inline constexpr std::int64_t kMaxPngPixels = 50'000'000;
 inline constexpr int kMaxPngSide = 30'000;
-// GIF, BMP and interlaced PNG are held whole while decoding.
+// GIF, BMP and interlaced PNG pictures are held whole while decoding (interlaced GIFs and run-length
+// BMPs as a byte a pixel, interlaced PNGs as four), or cost time in proportion to their size.
 inline constexpr std::int64_t kMaxWholeImagePixels = 4096 * 4096;
+// A side longer than this is refused too: a picture a few pixels high but millions wide cannot be
+// reduced to the frame's size and would come out whole.
+inline constexpr int kMaxWholeImageSide = 30'000;
+// What one JPEG decode may hold: the whole-image coefficient buffer that progressive and other
+// multi-scan files need, plus the decoded pixels. A header whose coefficients leave less than
+// kJpegPixelReserveBytes of it (enough for the pixels of the panel's frame at scale 3) is refused
+// before libjpeg allocates anything. A 12-megapixel photo with full-resolution colour needs
+// 73 MB of coefficients, so this admits it.
+inline constexpr std::uint64_t kJpegDecodeBudgetBytes = 84u << 20;
+inline constexpr std::uint64_t kJpegPixelReserveBytes = 10u << 20;
+inline constexpr std::uint64_t kMaxJpegCoefficientBytes = kJpegDecodeBudgetBytes - kJpegPixelReserveBytes;
+// More scans than this is the known way to make libjpeg spin over a small file.
+inline constexpr int kMaxJpegScans = 500;
 
 // A regular file opened for reading. Reads use pread, so there is no shared position.
 class ImageFile {
@@ -56,7 +71,7 @@ private:
     std::uint64_t m_size { 0 };
 };
 
-// Reads an ImageFile front to back through a buffer, for stb_image's callbacks.
+// Reads an ImageFile front to back through a buffer, for decoders that read in order.
 class ImageFileReader {
 public:
     explicit ImageFileReader(const ImageFile& file)
@@ -80,14 +95,41 @@ private:
     bool m_ended { false };
 };
 
-std::optional<ImageHeader> readImageHeader(const ImageFile&);
+ImageHeaderCheck checkImageHeader(const ImageFile&);
 
-// stb_image's own reading of a GIF or BMP header. A top-down BMP reports a negative height.
-bool stbImageInfo(std::span<const std::uint8_t> firstBytes, int& width, int& height);
+// The orientation tag (0x0112) of IFD0 in an APP1 segment that starts "Exif\0\0"; 1 for anything odd.
+int exifOrientation(std::span<const std::uint8_t> app1);
+
+// What decides how much memory libjpeg needs for a JPEG, from its frame header and first scan.
+struct JpegLayout {
+    struct Sampling {
+        int horizontal { 1 };
+        int vertical { 1 };
+    };
+    int width { 0 };
+    int height { 0 };
+    int components { 0 };
+    std::array<Sampling, 4> sampling {};
+    bool progressive { false };
+    // Components in the first scan; fewer than the frame's means libjpeg reads several scans.
+    int firstScanComponents { 0 };
+};
+
+// The bytes of DCT coefficients libjpeg keeps for the whole image when the file has more than one
+// scan (128 per 8x8 block of each component, whole MCUs); 0 for a single interleaved scan, which
+// is decoded block row by block row.
+std::uint64_t jpegCoefficientBytes(const JpegLayout&);
 
 std::optional<DecodedImage> decodeJpeg(const ImageFile&, int orientation, int targetWidth, int targetHeight);
 std::optional<DecodedImage> decodePng(const ImageFile&, int targetWidth, int targetHeight);
-std::optional<DecodedImage> decodeGifOrBmp(const ImageFile&, int targetWidth, int targetHeight);
+std::optional<DecodedImage> decodeGif(const ImageFile&, int targetWidth, int targetHeight);
+std::optional<DecodedImage> decodeBmp(const ImageFile&, int targetWidth, int targetHeight);
+
+// Puts decoded rows (rowCount rows from firstRow of a storedWidth x storedHeight picture, 32-bit
+// pixels, rowBytes apart) where an EXIF orientation (1 to 8) says they belong in the upright image,
+// whose sides 5 to 8 swap. Rows placed as they are decoded need no second copy of the picture.
+void placeRowsUpright(const std::uint8_t* rows, std::size_t rowBytes, int firstRow, int rowCount, int storedWidth, int storedHeight,
+    int orientation, DecodedImage& upright);
 
 // Pixel plumbing.
 
@@ -158,5 +200,19 @@ private:
     int m_outputRow { 0 };
 };
 
-// A decoded straight-alpha RGBA image (stb_image's output) at the reduced size for the target.
-DecodedImage imageFromRgba(const std::uint8_t* rgba, int width, int height, int targetWidth, int targetHeight);
+// Straight-alpha RGBA rows, given top first, into an image at the reduced size for the target.
+class RgbaRowSink {
+public:
+    RgbaRowSink(int width, int height, int targetWidth, int targetHeight);
+
+    void addRow(const std::uint8_t* rgba);
+    DecodedImage take() { return std::move(m_image); }
+    int sourceHeight() const { return m_height; }
+
+private:
+    int m_width { 0 };
+    int m_height { 0 };
+    DecodedImage m_image;
+    std::optional<RowDownscaler> m_downscaler; // Unless the image is full size.
+    int m_row { 0 };
+};

@@ -1,5 +1,6 @@
 #include "platform/ImageHeader.h"
 
+#include "platform/BmpFormat.h"
 #include "platform/ImageDecoders.h"
 
 #include <algorithm>
@@ -73,7 +74,8 @@ private:
     bool m_loaded { false };
 };
 
-// The orientation tag (0x0112) of IFD0 in an APP1 "Exif\0\0" segment; 1 for anything odd.
+}
+
 int exifOrientation(std::span<const std::uint8_t> app1)
 {
     static constexpr std::uint8_t exifId[6] = { 'E', 'x', 'i', 'f', 0, 0 };
@@ -112,6 +114,8 @@ int exifOrientation(std::span<const std::uint8_t> app1)
     return 1;
 }
 
+namespace {
+
 bool isStartOfFrame(std::uint8_t marker)
 {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
@@ -124,15 +128,50 @@ bool isDecodableFrame(std::uint8_t marker)
     return marker == 0xC0 || marker == 0xC1 || marker == 0xC2 || marker == 0xC9 || marker == 0xCA;
 }
 
-std::optional<ImageHeader> readJpegHeader(ByteSource& source)
+ImageHeaderCheck refuse(std::string problem) { return { std::nullopt, std::move(problem) }; }
+
+std::string sizeText(std::int64_t width, std::int64_t height)
+{
+    return std::to_string(width) + " x " + std::to_string(height) + " pixels";
+}
+
+// "16.8-megapixel" for 4096 x 4096, "100-megapixel" for 100,000,000.
+std::string megapixels(std::int64_t pixels)
+{
+    const std::int64_t tenths = (pixels + 50'000) / 100'000;
+    std::string text = std::to_string(tenths / 10);
+    if (tenths % 10)
+        text += "." + std::to_string(tenths % 10);
+    return text + "-megapixel";
+}
+
+std::string megabytes(std::uint64_t bytes) { return std::to_string((bytes + 500'000) / 1'000'000) + " MB"; }
+
+// Walks the segments up to the frame header for the size and the EXIF orientation on the way, then
+// on to the first scan, whose component count (with the frame's sampling) says how much memory
+// libjpeg will want. A file that ends before any scan still has a header; it decodes to nothing.
+ImageHeaderCheck readJpegHeader(ByteSource& source)
 {
     int orientation = 1;
     bool sawExif = false;
+    std::optional<ImageHeader> header;
+    JpegLayout layout;
     std::uint64_t position = 2; // After SOI.
+    auto withinBudget = [&]() -> ImageHeaderCheck {
+        if (!layout.firstScanComponents)
+            layout.firstScanComponents = layout.components;
+        const std::uint64_t needed = jpegCoefficientBytes(layout);
+        if (needed > kMaxJpegCoefficientBytes) {
+            return refuse(std::string(layout.progressive ? "progressive" : "multi-scan") + " JPEG of "
+                + sizeText(layout.width, layout.height) + " would need " + megabytes(needed) + " to decode, beyond the "
+                + megabytes(kMaxJpegCoefficientBytes) + " allowed");
+        }
+        return { header, {} };
+    };
     while (position < kJpegFrameSearchBytes) {
         auto bytes = source.bytesAt(position, 4096);
         if (bytes.size() < 2)
-            return std::nullopt;
+            break;
         if (bytes[0] != 0xFF) {
             // Stray bytes between segments: libjpeg skips them with a warning, and so do we.
             auto marker = std::find(bytes.begin(), bytes.end(), std::uint8_t { 0xFF });
@@ -148,33 +187,57 @@ std::optional<ImageHeader> readJpegHeader(ByteSource& source)
             position += 2;
             continue;
         }
-        // A second SOI, the end of the image or a scan before any frame header: nothing to show.
-        if (marker == 0xD8 || marker == 0xD9 || marker == 0xDA)
-            return std::nullopt;
+        // A second SOI or the end of the image: nothing more to learn.
+        if (marker == 0xD8 || marker == 0xD9)
+            break;
         if (bytes.size() < 4)
-            return std::nullopt;
+            break;
         const std::uint32_t length = be16(&bytes[2]);
         if (length < 2)
-            return std::nullopt;
+            break;
 
-        if (isStartOfFrame(marker)) {
-            if (!isDecodableFrame(marker) || length < 8)
-                return std::nullopt;
-            auto frame = source.bytesAt(position + 4, 6);
-            if (frame.size() < 6)
-                return std::nullopt;
+        if (marker == 0xDA) {
+            if (!header)
+                return refuse("JPEG with image data before its frame header");
+            auto scan = source.bytesAt(position + 4, 1);
+            if (!scan.empty())
+                layout.firstScanComponents = scan[0];
+            return withinBudget();
+        }
+        if (isStartOfFrame(marker) && !header) {
+            if (!isDecodableFrame(marker))
+                return refuse("lossless or hierarchical JPEG, which is not decoded");
+            auto frame = source.bytesAt(position + 4, 6 + 3 * 4);
+            if (length < 8 || frame.size() < 6)
+                return refuse("JPEG frame header damaged");
             const std::uint32_t precision = frame[0];
             const std::int64_t height = be16(&frame[1]);
             const std::int64_t width = be16(&frame[3]);
             const std::uint32_t components = frame[5];
-            if (precision != 8 || (components != 1 && components != 3 && components != 4) || length != 8 + 3 * components)
-                return std::nullopt;
+            if (precision != 8)
+                return refuse(std::to_string(precision) + "-bit JPEG, which is not decoded");
+            if ((components != 1 && components != 3 && components != 4) || length != 8 + 3 * components
+                || frame.size() < 6 + 3 * components)
+                return refuse("JPEG frame header damaged");
             // A zero height would come later in a DNL marker, which libjpeg does not support.
-            if (width == 0 || height == 0 || width > kMaxJpegSide || height > kMaxJpegSide || width * height > kMaxJpegPixels)
-                return std::nullopt;
-            return ImageHeader { ImageFormat::JPEG, static_cast<int>(width), static_cast<int>(height), orientation };
+            if (width == 0 || height == 0)
+                return refuse("JPEG frame header damaged (no width or height)");
+            if (width > kMaxJpegSide || height > kMaxJpegSide || width * height > kMaxJpegPixels)
+                return refuse("JPEG of " + sizeText(width, height) + ", beyond the " + megapixels(kMaxJpegPixels) + " limit");
+            layout.width = static_cast<int>(width);
+            layout.height = static_cast<int>(height);
+            layout.components = static_cast<int>(components);
+            layout.progressive = marker == 0xC2 || marker == 0xCA;
+            for (std::uint32_t i = 0; i < components; ++i) {
+                const std::uint8_t factors = frame[6 + 3 * i + 1];
+                layout.sampling[i] = { factors >> 4, factors & 0x0F };
+                if (layout.sampling[i].horizontal < 1 || layout.sampling[i].horizontal > 4 || layout.sampling[i].vertical < 1
+                    || layout.sampling[i].vertical > 4)
+                    return refuse("JPEG frame header damaged (sampling factors)");
+            }
+            header = ImageHeader { ImageFormat::JPEG, layout.width, layout.height, orientation };
         }
-        if (marker == 0xE1 && !sawExif) {
+        if (marker == 0xE1 && !sawExif && !header) {
             auto segment = source.bytesAt(position + 4, length - 2);
             static constexpr std::uint8_t exifPrefix[5] = { 'E', 'x', 'i', 'f', 0 };
             if (segment.size() >= sizeof exifPrefix && std::equal(std::begin(exifPrefix), std::end(exifPrefix), segment.begin())) {
@@ -184,14 +247,18 @@ std::optional<ImageHeader> readJpegHeader(ByteSource& source)
         }
         position += 2 + length;
     }
-    return std::nullopt;
+    if (!header) {
+        return refuse(position >= kJpegFrameSearchBytes ? "JPEG whose frame header is not within its first 4 MiB"
+                                                        : "JPEG that ends before its frame header");
+    }
+    return withinBudget();
 }
 
-std::optional<ImageHeader> readPngHeader(ByteSource& source)
+ImageHeaderCheck readPngHeader(ByteSource& source)
 {
     auto bytes = source.bytesAt(0, 29);
     if (bytes.size() < 29 || be32(&bytes[8]) != 13 || std::memcmp(&bytes[12], "IHDR", 4) != 0)
-        return std::nullopt;
+        return refuse("PNG header damaged");
     const std::int64_t width = be32(&bytes[16]), height = be32(&bytes[20]);
     const std::uint8_t depth = bytes[24], colorType = bytes[25];
     const std::uint8_t compression = bytes[26], filter = bytes[27], interlace = bytes[28];
@@ -210,70 +277,84 @@ std::optional<ImageHeader> readPngHeader(ByteSource& source)
         break;
     }
     if (!validDepth || compression != 0 || filter != 0 || interlace > 1)
-        return std::nullopt;
-    if (width == 0 || height == 0 || width > kMaxPngSide || height > kMaxPngSide || width * height > kMaxPngPixels)
-        return std::nullopt;
+        return refuse("PNG header damaged");
+    if (width == 0 || height == 0)
+        return refuse("PNG header damaged (no width or height)");
+    if (width > kMaxPngSide || height > kMaxPngSide || width * height > kMaxPngPixels)
+        return refuse("PNG of " + sizeText(width, height) + ", beyond the " + megapixels(kMaxPngPixels) + " limit");
     if (interlace == 1 && width * height > kMaxWholeImagePixels)
-        return std::nullopt;
-    return ImageHeader { ImageFormat::PNG, static_cast<int>(width), static_cast<int>(height), 1 };
+        return refuse("interlaced PNG of " + sizeText(width, height) + ", beyond the "
+            + megapixels(kMaxWholeImagePixels) + " limit for interlaced PNG");
+    return { ImageHeader { ImageFormat::PNG, static_cast<int>(width), static_cast<int>(height), 1 }, {} };
 }
 
-// GIF and BMP sizes as stb_image reads them, so that a header is given exactly for what it decodes.
-std::optional<ImageHeader> readStbHeader(ByteSource& source, ImageFormat format)
+// The logical screen's size: the canvas the first frame is drawn on.
+ImageHeaderCheck readGifHeader(ByteSource& source)
 {
-    auto bytes = source.bytesAt(0, 512);
-    if (format == ImageFormat::BMP) {
-        // stb_image takes abs() of a BMP's height, which INT_MIN would overflow.
-        if (bytes.size() < 26 || (le32(&bytes[14]) != 12 && le32(&bytes[22]) == 0x80000000u))
-            return std::nullopt;
-    }
-    int width = 0, height = 0;
-    if (!stbImageInfo(bytes, width, height))
-        return std::nullopt;
-    if (format == ImageFormat::BMP && height < 0)
-        height = -height; // Top-down rows.
-    if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxWholeImagePixels)
-        return std::nullopt;
-    return ImageHeader { format, width, height, 1 };
+    auto bytes = source.bytesAt(0, 13);
+    if (bytes.size() < 13)
+        return refuse("GIF that ends inside its header");
+    const std::int64_t width = le16(&bytes[6]), height = le16(&bytes[8]);
+    if (width == 0 || height == 0)
+        return refuse("GIF header damaged (no width or height)");
+    if (width > kMaxWholeImageSide || height > kMaxWholeImageSide)
+        return refuse("GIF of " + sizeText(width, height) + ", a side longer than the " + std::to_string(kMaxWholeImageSide) + " allowed");
+    if (width * height > kMaxWholeImagePixels)
+        return refuse("GIF of " + sizeText(width, height) + ", beyond the " + megapixels(kMaxWholeImagePixels) + " limit for GIF");
+    return { ImageHeader { ImageFormat::GIF, static_cast<int>(width), static_cast<int>(height), 1 }, {} };
 }
 
-std::optional<ImageHeader> readHeader(ByteSource& source)
+ImageHeaderCheck readBmpHeader(ByteSource& source)
+{
+    const BmpLayoutReading reading = readBmpLayout(source.bytesAt(0, kBmpHeaderBytes));
+    if (!reading.ok)
+        return refuse(reading.problem);
+    return { ImageHeader { ImageFormat::BMP, reading.layout.width, reading.layout.height, 1 }, {} };
+}
+
+ImageHeaderCheck readHeader(ByteSource& source)
 {
     auto magic = source.bytesAt(0, 8);
+    if (magic.empty())
+        return refuse("an empty file");
     static constexpr std::uint8_t png[8] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
     if (magic.size() >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF)
         return readJpegHeader(source);
     if (magic.size() >= 8 && std::equal(std::begin(png), std::end(png), magic.begin()))
         return readPngHeader(source);
     if (magic.size() >= 6 && (std::memcmp(magic.data(), "GIF87a", 6) == 0 || std::memcmp(magic.data(), "GIF89a", 6) == 0))
-        return readStbHeader(source, ImageFormat::GIF);
+        return readGifHeader(source);
     if (magic.size() >= 2 && magic[0] == 'B' && magic[1] == 'M')
-        return readStbHeader(source, ImageFormat::BMP);
-    return std::nullopt;
+        return readBmpHeader(source);
+    return refuse("not a JPEG, PNG, GIF or BMP picture");
 }
 
 }
 
-std::optional<ImageHeader> readImageHeader(std::span<const std::uint8_t> bytes)
+ImageHeaderCheck checkImageHeader(std::span<const std::uint8_t> bytes)
 {
     MemorySource source(bytes);
     return readHeader(source);
 }
 
-std::optional<ImageHeader> readImageHeader(const ImageFile& file)
+ImageHeaderCheck checkImageHeader(const ImageFile& file)
 {
     FileSource source(file);
     return readHeader(source);
 }
 
-std::optional<ImageHeader> readImageHeader(const std::filesystem::path& hostPath)
+ImageHeaderCheck checkImageHeader(const std::filesystem::path& hostPath)
 {
     try {
         auto file = ImageFile::open(hostPath);
         if (!file)
-            return std::nullopt;
-        return readImageHeader(*file);
+            return { std::nullopt, "cannot be opened as a file" };
+        return checkImageHeader(*file);
     } catch (const std::bad_alloc&) {
-        return std::nullopt;
+        return { std::nullopt, "out of memory while reading its header" };
     }
 }
+
+std::optional<ImageHeader> readImageHeader(std::span<const std::uint8_t> bytes) { return checkImageHeader(bytes).header; }
+
+std::optional<ImageHeader> readImageHeader(const std::filesystem::path& hostPath) { return checkImageHeader(hostPath).header; }

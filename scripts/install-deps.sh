@@ -6,11 +6,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libstb-dev libexif-dev
+  libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libgif-dev libexif-dev
   libpugixml-dev libcairo2-dev libfontconfig-dev libsdl2-dev nlohmann-json3-dev libcli11-dev
   libplist-utils xvfb xauth
   clang-format
   help2man dpkg-dev file lintian
+  clang libclang-rt-14-dev
 )
 
 missing=()
