@@ -26,9 +26,12 @@ demo: build
 test: lint test-normal test-sanitize
 	$(MAKE) fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 
-# The habits tools can hold: formatting.
+# The habits tools can hold: formatting, and clang-tidy's bug-prone and performance checks (which
+# read the plain build's compile commands, so the build is configured first).
 lint: deps
 	bash scripts/check-format.sh
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
+	bash scripts/check-tidy.sh $(BUILD)
 
 test-normal: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null

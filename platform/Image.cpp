@@ -24,7 +24,9 @@ std::vector<Candidate> candidates(const DeviceFilesystem& filesystem, const std:
         for (int s = 3; s >= 2; --s) {
             if (screenScale < float(s))
                 continue;
-            if (auto host = filesystem.resolve(stem + "@" + std::to_string(s) + "x" + extension))
+            std::string variant = stem;
+            variant.append("@").append(std::to_string(s)).append("x").append(extension);
+            if (auto host = filesystem.resolve(variant))
                 found.push_back({ *host, float(s) });
         }
     }

@@ -47,8 +47,11 @@ void drawThumbnail(cairo_t* cr, const std::filesystem::path& path, double x, dou
         throw unreadable(path);
 
     cairo_surface_t* source = cairo_image_surface_create_for_data(pixels->pixels.data(), CAIRO_FORMAT_ARGB32, pixels->width, pixels->height, pixels->stride);
-    double left = x + double((width - drawnWidth) / 2);
-    double top = y + double((height - drawnHeight) / 2);
+    // Centred on whole pixels.
+    int insetX = (width - drawnWidth) / 2;
+    int insetY = (height - drawnHeight) / 2;
+    double left = x + insetX;
+    double top = y + insetY;
     cairo_save(cr);
     cairo_rectangle(cr, left, top, drawnWidth, drawnHeight);
     cairo_clip(cr);
