@@ -1,5 +1,6 @@
 #include "app/Commands.h"
 
+#include "app/OutputFormats.h"
 #include "app/PhotoCheck.h"
 #include "host/DesktopWindow.h"
 #include "host/OutputFolder.h"
@@ -25,7 +26,7 @@ Subcommand addRunCommand(CLI::App& app, CommonOptions& common)
     auto* command = app.add_subcommand("run", "Open the panel in a desktop window and play the slideshow in real time");
     addCommonOptions(*command, common);
     auto* seconds = command->add_option("--seconds", options->seconds, "Quit after this many seconds (for tests and demos); default: run until you quit");
-    command->add_option("--screenshot", options->screenshot, "When --seconds ends the run, write the last frame drawn to this PNG file (never in the home or photo folders)")->needs(seconds)->check(notEmpty());
+    command->add_option("--screenshot", options->screenshot, "When --seconds ends the run, write the last frame drawn to this picture, PNG or JPEG by its extension (never in the home or photo folders)")->needs(seconds)->check(notEmpty());
     command->footer(std::string("Keys: ") + DesktopWindow::kKeysHelp + ".\nWithout a display, use 'orvessa record' or 'orvessa snapshot'.");
 
     auto run = [options, seconds, &common] {
@@ -35,8 +36,11 @@ Subcommand addRunCommand(CLI::App& app, CommonOptions& common)
         host.realTime = true;
         // Checked before the window opens, so a refused path is told at once, display or not.
         std::optional<OutputFile> screenshot;
-        if (!options->screenshot.empty())
+        OutputFormat screenshotFormat = OutputFormat::Png;
+        if (!options->screenshot.empty()) {
+            screenshotFormat = pictureFormatFor("--screenshot", options->screenshot);
             screenshot.emplace(OutputFile::prepare(options->screenshot, ProtectedPlaces::forHost(host)));
+        }
         if (auto problem = DesktopWindow::displayProblem())
             throw UsageError(*problem + "; " + kHeadlessHint);
 
@@ -62,7 +66,7 @@ Subcommand addRunCommand(CLI::App& app, CommonOptions& common)
         std::vector<std::uint8_t> lastFrame;
         if (ending == DesktopWindow::Ending::TimeUp && screenshot) {
             if (const Frame* frame = window->lastFrame())
-                lastFrame = encodePng(*frame);
+                lastFrame = encodePicture(*frame, screenshotFormat, qualityFor(screenshotFormat, std::nullopt));
         }
         // The host's order: close, release the widget, and only then take the window down.
         window->quitPanel();
