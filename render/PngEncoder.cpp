@@ -116,28 +116,31 @@ std::vector<std::uint8_t> encodePng(const Frame& frame, const PngSettings& setti
     std::size_t height = std::size_t(pixels.height());
 
     // The filtered rows, each after its filter byte, as the image data's zlib stream holds them.
-    std::vector<std::uint8_t> filtered(height * (rowBytes + 1));
+    // Left uninitialised: every byte is written, and untouched memory costs the process nothing.
+    std::size_t filteredSize = height * (rowBytes + 1);
+    auto filtered = std::make_unique_for_overwrite<std::uint8_t[]>(filteredSize);
     std::vector<std::uint8_t> rows(2 * rowBytes);
     std::uint8_t* previous = rows.data();
     std::uint8_t* current = rows.data() + rowBytes;
-    std::memset(previous, 0, rowBytes);
     for (std::size_t y = 0; y < height; ++y) {
         if (opaque)
             packRgb(pixels.row(int(y)), current);
         else
             packRgba(pixels.row(int(y)), current);
-        filterRow(settings.filter, current, previous, rowBytes, pixelBytes, filtered.data() + y * (rowBytes + 1));
+        filterRow(settings.filter, current, previous, rowBytes, pixelBytes, filtered.get() + y * (rowBytes + 1));
         std::swap(previous, current);
     }
 
     std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(libdeflate_alloc_compressor(settings.level));
     if (!compressor)
         throw std::runtime_error("cannot encode a PNG: no memory for the compressor");
-    std::vector<std::uint8_t> compressed(libdeflate_zlib_compress_bound(compressor.get(), filtered.size()));
-    std::size_t compressedSize = libdeflate_zlib_compress(compressor.get(), filtered.data(), filtered.size(), compressed.data(), compressed.size());
+    // The bound is never reached by much, so most of this buffer is never touched.
+    std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), filteredSize);
+    auto compressed = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
+    std::size_t compressedSize = libdeflate_zlib_compress(compressor.get(), filtered.get(), filteredSize, compressed.get(), bound);
     if (compressedSize == 0)
         throw std::runtime_error("cannot encode a PNG: the compressor failed");
-    filtered = {};
+    filtered.reset();
 
     std::vector<std::uint8_t> out;
     out.reserve(compressedSize + 64 + 12 * (compressedSize / kMaximumChunk));
@@ -149,7 +152,7 @@ std::vector<std::uint8_t> encodePng(const Frame& frame, const PngSettings& setti
     header.insert(header.end(), { 8, opaque ? Rgb : Rgba, 0, 0, 0 });
     appendChunk(out, "IHDR", header.data(), header.size());
     for (std::size_t at = 0; at < compressedSize; at += kMaximumChunk)
-        appendChunk(out, "IDAT", compressed.data() + at, std::min(kMaximumChunk, compressedSize - at));
+        appendChunk(out, "IDAT", compressed.get() + at, std::min(kMaximumChunk, compressedSize - at));
     appendChunk(out, "IEND", nullptr, 0);
     return out;
 }
