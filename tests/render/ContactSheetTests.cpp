@@ -83,7 +83,7 @@ TEST(ContactSheet, RefusesWhatItCannotLayOut)
     orvessa::Frame taken(std::move(gone));
     EXPECT_THROW(empty.add(0, gone), std::invalid_argument); // NOLINT(bugprone-use-after-move): the moved-from state is the point.
     orvessa::ContactSheet tall(1);
-    orvessa::Frame frame = solidFrame({ 1, 2, 3 });
+    orvessa::Frame frame = solidFrame({ 1, 2, 3 }, 64, 48);
     for (int i = 0; i < 200; ++i)
         tall.add(i, frame);
     EXPECT_THROW(tall.render(), std::invalid_argument);
