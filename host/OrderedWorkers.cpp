@@ -64,6 +64,7 @@ void OrderedWorkers::enqueue(std::shared_ptr<Slot> slot, std::unique_lock<std::m
             break;
         m_changed.wait(lock);
     }
+    slot->number = m_nextNumber++;
     m_inOrder.push_back(slot);
     if (!slot->done) {
         m_queued.push_back(std::move(slot));
@@ -76,15 +77,12 @@ void OrderedWorkers::finish()
     std::unique_lock lock(m_mutex);
     for (;;) {
         runDueSteps(lock);
-        if (m_failure) {
-            // Nothing more will be stepped; wait only for the jobs still running to let go.
-            m_queued.clear();
-            m_changed.wait(lock, [this] { return m_running == 0 && !m_steppingNow; });
+        // Steps before a failure still run; a step taken off the queue may still be running.
+        bool stepsDue = !m_inOrder.empty() && m_inOrder.front()->number < m_failedAt;
+        if (!stepsDue && m_running == 0 && !m_steppingNow) {
             rethrowFailure();
-        }
-        // A step taken off the queue may still be running on a worker.
-        if (m_inOrder.empty() && !m_steppingNow)
             return;
+        }
         m_changed.wait(lock);
     }
 }
@@ -115,7 +113,7 @@ void OrderedWorkers::work()
         slot->step = std::move(step);
         slot->done = true;
         if (failure)
-            fail(failure);
+            fail(failure, slot->number);
         runDueSteps(lock);
         m_changed.notify_all();
     }
@@ -126,11 +124,10 @@ void OrderedWorkers::runDueSteps(std::unique_lock<std::mutex>& lock)
     if (m_steppingNow)
         return;
     m_steppingNow = true;
-    while (!m_stopping && !m_failure && !m_inOrder.empty() && m_inOrder.front()->done) {
-        std::shared_ptr<Slot> slot = std::move(m_inOrder.front());
-        m_inOrder.pop_front();
-        Step step = std::move(slot->step);
-        slot.reset();
+    while (!m_stopping && !m_inOrder.empty() && m_inOrder.front()->done && m_inOrder.front()->number < m_failedAt) {
+        // The slot stays first, and counts against the capacity, until its step has run.
+        std::uint64_t number = m_inOrder.front()->number;
+        Step step = std::move(m_inOrder.front()->step);
         lock.unlock();
         std::exception_ptr failure;
         try {
@@ -141,8 +138,9 @@ void OrderedWorkers::runDueSteps(std::unique_lock<std::mutex>& lock)
         }
         step = nullptr;
         lock.lock();
+        m_inOrder.pop_front();
         if (failure)
-            fail(failure);
+            fail(failure, number);
         // Room for another job.
         m_changed.notify_all();
     }
@@ -150,11 +148,14 @@ void OrderedWorkers::runDueSteps(std::unique_lock<std::mutex>& lock)
     m_changed.notify_all();
 }
 
-void OrderedWorkers::fail(std::exception_ptr failure)
+void OrderedWorkers::fail(std::exception_ptr failure, std::uint64_t number)
 {
-    if (!m_failure)
+    if (number < m_failedAt) {
         m_failure = failure;
-    m_queued.clear();
+        m_failedAt = number;
+    }
+    // Jobs before the failure still run, so that their steps can.
+    std::erase_if(m_queued, [this](const std::shared_ptr<Slot>& slot) { return slot->number > m_failedAt; });
 }
 
 void OrderedWorkers::rethrowFailure() const

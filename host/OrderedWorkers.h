@@ -18,8 +18,8 @@ namespace orvessa {
 // `capacity` jobs are in flight (queued, running, or done and waiting for their turn); submit()
 // waits for room, so memory stays bounded however many jobs come.
 //
-// The first exception a job or a step throws stops everything: queued jobs are dropped, no later
-// step runs, and submit() and finish() rethrow it.
+// A job or step that throws stops the work from there on: the steps of the jobs submitted before
+// it still run, no job or step after it does, and submit() and finish() rethrow the exception.
 // NOTE: One thread submits; steps run on the workers or on that thread while it waits.
 class OrderedWorkers {
 public:
@@ -44,6 +44,7 @@ public:
 
 private:
     struct Slot {
+        std::uint64_t number { 0 }; // In submission order.
         Job job;
         Step step;
         bool done { false };
@@ -53,7 +54,7 @@ private:
     void enqueue(std::shared_ptr<Slot>, std::unique_lock<std::mutex>&);
     // Runs the steps that are due, unless another thread already is; the lock is let go meanwhile.
     void runDueSteps(std::unique_lock<std::mutex>&);
-    void fail(std::exception_ptr);
+    void fail(std::exception_ptr, std::uint64_t number);
     void rethrowFailure() const;
 
     std::mutex m_mutex;
@@ -64,7 +65,9 @@ private:
     std::size_t m_running { 0 }; // Jobs a worker is running now.
     bool m_steppingNow { false }; // A thread is running steps; the others leave them to it.
     bool m_stopping { false };
-    std::exception_ptr m_failure;
+    std::uint64_t m_nextNumber { 0 };
+    std::exception_ptr m_failure; // The earliest failure, that of slot m_failedAt.
+    std::uint64_t m_failedAt { UINT64_MAX };
     std::vector<std::thread> m_threads; // Last, so the threads start after everything they use.
 };
 
