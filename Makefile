@@ -7,7 +7,7 @@ CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=Release
 TEST_FLAGS = -DORVESSA_WERROR=ON
 DEMO_OUT ?= out/demo
 
-.PHONY: deps build demo test lint test-normal test-sanitize bench deb clean
+.PHONY: deps build demo test lint test-normal test-sanitize bench bench-frames deb clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -16,6 +16,7 @@ build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DORVESSA_WERROR=OFF > /dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Frames and a contact sheet in out/demo/, and the same as one animated WebP, out/demo.webp.
 demo: build
 	bash scripts/demo.sh $(BUILD)/app/orvessa $(DEMO_OUT)
 
@@ -41,6 +42,13 @@ bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVESSA_TESTS=OFF -DORVESSA_BENCH=ON > /dev/null
 	cmake --build build-bench -j $(JOBS)
 	bash bench/run.sh build-bench
+
+# Whole-process timings of recordings and snapshots against their goals and ImageMagick; needs
+# hyperfine and imagemagick, which the bench alone uses (see bench/frames.sh).
+bench-frames: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVESSA_TESTS=OFF -DORVESSA_BENCH=ON > /dev/null
+	cmake --build build-bench -j $(JOBS)
+	bash bench/frames.sh build-bench
 
 # The Debian package, from the plain build's install rules, checked by lintian (errors fail the target).
 DEB_OUT ?= out/deb
