@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 60
 # What `make test` gives each fuzzer: a short run, so CI tries every target on every change.
 TEST_FUZZ_SECONDS ?= 5
 
-.PHONY: deps build demo test lint test-normal test-sanitize fuzz bench deb clean
+.PHONY: deps build demo test lint test-normal test-sanitize fuzz bench bench-frames deb clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -20,6 +20,7 @@ build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DORVESSA_WERROR=OFF > /dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Frames and a contact sheet in out/demo/, and the same as one animated WebP, out/demo.webp.
 demo: build
 	bash scripts/demo.sh $(BUILD)/app/orvessa $(DEMO_OUT)
 
@@ -56,6 +57,13 @@ bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVESSA_TESTS=OFF -DORVESSA_BENCH=ON > /dev/null
 	cmake --build build-bench -j $(JOBS)
 	bash bench/run.sh build-bench
+
+# Whole-process timings of recordings and snapshots against their goals and ImageMagick; needs
+# hyperfine and imagemagick, which the bench alone uses (see bench/frames.sh).
+bench-frames: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVESSA_TESTS=OFF -DORVESSA_BENCH=ON > /dev/null
+	cmake --build build-bench -j $(JOBS)
+	bash bench/frames.sh build-bench
 
 # The Debian package, from the plain build's install rules, checked by lintian (errors fail the target).
 DEB_OUT ?= out/deb
