@@ -1,6 +1,8 @@
 # The two commands a newcomer needs: `make demo` and `make test`. Both install what is missing first.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+# Configured only, for clang-tidy's compile commands.
+LINT_BUILD ?= build-lint
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=Release
 # The test command's builds fail on any warning.
@@ -28,11 +30,11 @@ test: lint test-normal test-sanitize
 	$(MAKE) fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 
 # The habits tools can hold: formatting, and clang-tidy's bug-prone and performance checks (which
-# read the plain build's compile commands, so the build is configured first).
+# read the compile commands of a configured, never built, folder).
 lint: deps
 	bash scripts/check-format.sh
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
-	bash scripts/check-tidy.sh $(BUILD)
+	cmake -S . -B $(LINT_BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) -DORVESSA_UNITY_BUILD=OFF > /dev/null
+	bash scripts/check-tidy.sh $(LINT_BUILD)
 
 test-normal: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
@@ -75,4 +77,4 @@ deb: build
 	@echo "deb: $$(ls $(DEB_OUT)/orvessa_*.deb)"
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) build-bench out
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(LINT_BUILD) $(FUZZ_BUILD) build-bench out
