@@ -160,7 +160,9 @@ Subcommand addRecordCommand(CLI::App& app, CommonOptions& common)
         std::string shown = printableArgument(options->out);
         if (folder) {
             folder->folder().write("contact-sheet.png", encodePng(sheet.render()), WriteMode::Durable);
-            std::cout << "wrote " << recorder.frameCount() << " frames to " << shown << "/frame-*.png and the contact sheet " << shown << "/contact-sheet.png\n";
+            // A folder given with its trailing slash is shown as given, without a second one.
+            std::string inFolder = shown.ends_with('/') ? shown : shown + '/';
+            std::cout << "wrote " << recorder.frameCount() << " frames to " << inFolder << "frame-*.png and the contact sheet " << inFolder << "contact-sheet.png\n";
         } else {
             std::cout << "wrote " << recorder.frameCount() << " frames (" << recorder.drawnFrameCount() << " of them new pictures) to " << shown << '\n';
         }
