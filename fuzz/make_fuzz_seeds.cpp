@@ -3,8 +3,11 @@
 //
 // Usage: make_fuzz_seeds FOLDER
 
-#include "BmpFiles.h"
-#include "JpegFiles.h"
+#include "tools/pictures/Bmp.h"
+#include "tools/pictures/BmpRunLengths.h"
+#include "tools/pictures/Exif.h"
+#include "tools/pictures/JpegScans.h"
+#include "tools/pictures/JpegSegments.h"
 
 #include <png.h>
 
@@ -18,7 +21,7 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using namespace pictures;
 namespace fs = std::filesystem;
 
 void write(const fs::path& folder, const std::string& name, const Bytes& bytes)
@@ -29,76 +32,39 @@ void write(const fs::path& folder, const std::string& name, const Bytes& bytes)
 
 Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
-void putBigEndian(Bytes& out, std::uint64_t value, int size)
-{
-    for (int i = size - 1; i >= 0; --i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
 // JPEG
 
-Bytes withApp1(const Bytes& jpeg, const Bytes& payload)
+// An EXIF segment whose IFD0 holds the orientation tag among a few others: the camera's make and
+// a pointer to an EXIF sub-IFD.
+Bytes seedExif(ByteOrder order, int orientation)
 {
-    Bytes out(jpeg.begin(), jpeg.begin() + 2);
-    out.insert(out.end(), { 0xFF, 0xE1 });
-    putBigEndian(out, payload.size() + 2, 2);
-    out.insert(out.end(), payload.begin(), payload.end());
-    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
-    return out;
-}
-
-// An EXIF segment whose IFD0 holds the orientation tag among a few others.
-Bytes exifPayload(bool bigEndian, int orientation)
-{
-    Bytes out { 'E', 'x', 'i', 'f', 0, 0 };
-    auto put = [&](std::uint32_t value, int size) {
-        for (int i = 0; i < size; ++i) {
-            const int shift = bigEndian ? 8 * (size - 1 - i) : 8 * i;
-            out.push_back(static_cast<std::uint8_t>(value >> shift));
-        }
-    };
-    out.insert(out.end(), bigEndian ? std::initializer_list<std::uint8_t> { 'M', 'M' } : std::initializer_list<std::uint8_t> { 'I', 'I' });
-    put(42, 2);
-    put(8, 4);
-    put(3, 2); // Entries.
-    put(0x010F, 2); // Make: ASCII, 4 bytes inline.
-    put(2, 2);
-    put(4, 4);
-    out.insert(out.end(), { 'O', 'r', 'v', 0 });
-    put(0x0112, 2); // Orientation: SHORT, one.
-    put(3, 2);
-    put(1, 4);
-    put(static_cast<std::uint32_t>(orientation), 2);
-    put(0, 2);
-    put(0x8769, 2); // An EXIF sub-IFD pointer.
-    put(4, 2);
-    put(1, 4);
-    put(50, 4);
-    put(0, 4); // No next IFD.
-    return out;
+    // "Orv" and its NUL inline, in file order whatever the byte order.
+    const IfdEntry make { kMakeTag, IfdType::Ascii, 4, order == ByteOrder::BigEndian ? 0x4F727600u : 0x0076724Fu };
+    const IfdEntry turn { kOrientationTag, IfdType::Short, 1, static_cast<std::uint32_t>(orientation) };
+    const IfdEntry exifIfd { 0x8769, IfdType::Long, 1, 50 };
+    return exifPayload({ make, turn, exifIfd }, order);
 }
 
 void jpegSeeds(const fs::path& folder)
 {
-    using namespace jpeg_files;
-    write(folder, "baseline-444.jpg", makeJpeg({ 24, 17, 3, 1, 1, ScanLayout::Interleaved, 90 }));
-    write(folder, "baseline-420.jpg", makeJpeg({ 33, 20, 3, 2, 2, ScanLayout::Interleaved, 80 }));
-    write(folder, "baseline-422.jpg", makeJpeg({ 20, 12, 3, 2, 1, ScanLayout::Interleaved, 70 }));
-    write(folder, "scan-per-component.jpg", makeJpeg({ 18, 18, 3, 1, 1, ScanLayout::ScanPerComponent, 90 }));
-    write(folder, "progressive-420.jpg", makeJpeg({ 40, 24, 3, 2, 2, ScanLayout::Progressive, 85 }));
-    write(folder, "progressive-gray.jpg", makeJpeg({ 16, 9, 1, 1, 1, ScanLayout::Progressive, 90 }));
-    write(folder, "cmyk.jpg", makeJpeg({ 12, 12, 4, 1, 1, ScanLayout::Interleaved, 90 }));
-    write(folder, "progressive-cmyk.jpg", makeJpeg({ 12, 12, 4, 1, 1, ScanLayout::Progressive, 90 }));
-    write(folder, "exif-turned.jpg", withApp1(makeJpeg({ 16, 10, 3, 2, 2, ScanLayout::Interleaved, 80 }), exifPayload(false, 6)));
-    write(folder, "exif-mirrored-big-endian.jpg", withApp1(makeJpeg({ 10, 16, 3, 1, 1, ScanLayout::Progressive, 80 }), exifPayload(true, 7)));
-    write(folder, "claims-10000.jpg", claimingSize(makeJpeg({ 16, 16, 3, 1, 1, ScanLayout::Progressive, 80 }), 10000, 10000));
+    write(folder, "baseline-444.jpg", encodeJpegScans({ 24, 17, 3, 1, 1, JpegScans::Interleaved, 90 }));
+    write(folder, "baseline-420.jpg", encodeJpegScans({ 33, 20, 3, 2, 2, JpegScans::Interleaved, 80 }));
+    write(folder, "baseline-422.jpg", encodeJpegScans({ 20, 12, 3, 2, 1, JpegScans::Interleaved, 70 }));
+    write(folder, "scan-per-component.jpg", encodeJpegScans({ 18, 18, 3, 1, 1, JpegScans::ScanPerComponent, 90 }));
+    write(folder, "progressive-420.jpg", encodeJpegScans({ 40, 24, 3, 2, 2, JpegScans::Progressive, 85 }));
+    write(folder, "progressive-gray.jpg", encodeJpegScans({ 16, 9, 1, 1, 1, JpegScans::Progressive, 90 }));
+    write(folder, "cmyk.jpg", encodeJpegScans({ 12, 12, 4, 1, 1, JpegScans::Interleaved, 90 }));
+    write(folder, "progressive-cmyk.jpg", encodeJpegScans({ 12, 12, 4, 1, 1, JpegScans::Progressive, 90 }));
+    write(folder, "exif-turned.jpg", withSegment(encodeJpegScans({ 16, 10, 3, 2, 2, JpegScans::Interleaved, 80 }), kApp1, seedExif(ByteOrder::LittleEndian, 6)));
+    write(folder, "exif-mirrored-big-endian.jpg", withSegment(encodeJpegScans({ 10, 16, 3, 1, 1, JpegScans::Progressive, 80 }), kApp1, seedExif(ByteOrder::BigEndian, 7)));
+    write(folder, "claims-10000.jpg", withDeclaredJpegSize(encodeJpegScans({ 16, 16, 3, 1, 1, JpegScans::Progressive, 80 }), 10000, 10000));
 }
 
 void exifSeeds(const fs::path& folder)
 {
     for (int orientation : { 1, 3, 6, 8 }) {
-        write(folder, "little-endian-" + std::to_string(orientation), exifPayload(false, orientation));
-        write(folder, "big-endian-" + std::to_string(orientation), exifPayload(true, orientation));
+        write(folder, "little-endian-" + std::to_string(orientation), seedExif(ByteOrder::LittleEndian, orientation));
+        write(folder, "big-endian-" + std::to_string(orientation), seedExif(ByteOrder::BigEndian, orientation));
     }
 }
 
@@ -215,8 +181,6 @@ Bytes lzw(const std::vector<int>& indices, int minimumCodeSize)
     return out;
 }
 
-void putLittleEndian(Bytes& out, std::uint32_t value, int size) { bmp_files::putLittleEndian(out, value, size); }
-
 Bytes makeGif(int width, int height, int frames, bool interlaced, bool localColours)
 {
     Bytes out = bytesOf("GIF89a");
@@ -263,18 +227,17 @@ void gifSeeds(const fs::path& folder)
 
 void bmpSeeds(const fs::path& folder)
 {
-    using namespace bmp_files;
     auto pattern = [](int x, int y) { return (x * 3 + y) % 5; };
     int made = 0;
-    auto keep = [&](const std::string& name, const BmpFile& file) { write(folder, std::to_string(made++) + "-" + name + ".bmp", encode(file)); };
+    auto keep = [&](const std::string& name, const BmpFile& file) { write(folder, std::to_string(made++) + "-" + name + ".bmp", writeBmp(file)); };
     for (int bits : { 1, 2, 4, 8 }) {
         BmpFile file;
         file.width = 9;
         file.height = 5;
         file.bits = static_cast<std::uint16_t>(bits);
-        file.palette = testPalette(1 << bits);
+        file.palette = bmpTestPalette(1 << bits);
         file.colorsUsed = bits == 8 ? 5 : 0;
-        file.pixels = packIndexRows(9, 5, bits, pattern);
+        file.pixels = packBmpIndexRows(9, 5, bits, pattern);
         keep("palette-" + std::to_string(bits), file);
         if (bits == 8) {
             file.infoSize = 12;
@@ -284,7 +247,7 @@ void bmpSeeds(const fs::path& folder)
             file.infoSize = 124;
             file.height = -5;
             file.masks = { 0, 0, 0, 0 };
-            file.pixels = packIndexRows(9, 5, bits, pattern, true);
+            file.pixels = packBmpIndexRows(9, 5, bits, pattern, true);
             keep("v5-top-down", file);
         }
     }
@@ -294,11 +257,11 @@ void bmpSeeds(const fs::path& folder)
         file.height = 6;
         file.bits = fourBits ? 4 : 8;
         file.compression = fourBits ? 2 : 1;
-        file.palette = testPalette(6);
+        file.palette = bmpTestPalette(6);
         file.colorsUsed = 6;
-        file.pixels = encodeRunLengths(13, 6, fourBits, pattern);
+        file.pixels = encodeBmpRunLengths(13, 6, fourBits, pattern);
         keep(fourBits ? "rle4" : "rle8", file);
-        file.pixels = RunLengthStream().run(3, 1).delta(2, 1).literal({ 1, 2, 3, 4, 5 }, fourBits).endOfLine().run(20, 2).endOfBitmap().bytes();
+        file.pixels = BmpRunLengths().run(3, 1).delta(2, 1).literal({ 1, 2, 3, 4, 5 }, fourBits).endOfLine().run(20, 2).endOfBitmap().bytes();
         keep(fourBits ? "rle4-delta" : "rle8-delta", file);
     }
     struct Direct {
@@ -325,8 +288,8 @@ void bmpSeeds(const fs::path& folder)
         file.bits = d.bits;
         file.compression = d.compression;
         file.masks = d.masks;
-        file.palette = d.bits == 24 ? testPalette(4) : std::vector<Colour> {};
-        file.pixels = packWordRows(7, 4, d.bits / 8, [](int x, int y) { return static_cast<std::uint32_t>(x * 0x01030507 + y * 0x10305070); });
+        file.palette = d.bits == 24 ? bmpTestPalette(4) : std::vector<BmpColour> {};
+        file.pixels = packBmpWordRows(7, 4, d.bits / 8, [](int x, int y) { return static_cast<std::uint32_t>(x * 0x01030507 + y * 0x10305070); });
         keep(d.name, file);
     }
 }

@@ -1,16 +1,18 @@
 #include "tools/pictures/Exif.h"
 #include "tools/pictures/Jpeg.h"
+#include "tools/pictures/JpegScans.h"
 #include "tools/pictures/JpegSegments.h"
 
 #include <gtest/gtest.h>
 #include <libexif/exif-data.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 
-// The JPEG files and EXIF segments the decoder tests and the demo photos are made of, read back
+// The JPEG files, their scan layouts and EXIF segments the decoder tests and the demo photos are made of, read back
 // by TurboJPEG and libexif.
 
 namespace {
@@ -21,14 +23,14 @@ struct JpegInfo {
     int width { 0 };
     int height { 0 };
     int subsampling { -1 };
+    int colourspace { -1 };
 };
 
 std::optional<JpegInfo> readJpegHeader(const Bytes& jpeg)
 {
     std::unique_ptr<void, int (*)(tjhandle)> decompressor { tjInitDecompress(), tjDestroy };
     JpegInfo info;
-    int colourspace = 0;
-    if (tjDecompressHeader3(decompressor.get(), jpeg.data(), jpeg.size(), &info.width, &info.height, &info.subsampling, &colourspace) != 0)
+    if (tjDecompressHeader3(decompressor.get(), jpeg.data(), jpeg.size(), &info.width, &info.height, &info.subsampling, &info.colourspace) != 0)
         return std::nullopt;
     return info;
 }
@@ -223,7 +225,96 @@ TEST(JpegSegments, DeclaredSizeIsWhatReadersSee)
     ASSERT_TRUE(info);
     EXPECT_EQ(info->width, 12000);
     EXPECT_EQ(info->height, 9000);
-    EXPECT_THROW(withDeclaredJpegSize(encodeJpeg(paint(16, 16, quadrants), { .progressive = true }), 1, 1), std::invalid_argument);
+    // A progressive frame header is rewritten as well.
+    const auto progressive = readJpegHeader(withDeclaredJpegSize(encodeJpeg(paint(16, 16, quadrants), { .progressive = true }), 300, 200));
+    ASSERT_TRUE(progressive);
+    EXPECT_EQ(progressive->width, 300);
+    EXPECT_EQ(progressive->height, 200);
+    const Bytes noFrame = Bytes(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(frameHeaderOffset(jpeg).value()));
+    EXPECT_THROW(withDeclaredJpegSize(noFrame, 1, 1), std::invalid_argument);
+}
+
+TEST(JpegSegments, DeclaredSamplingIsWhatReadersSee)
+{
+    const Bytes jpeg = encodeJpeg(paint(16, 16, quadrants));
+    const auto info = readJpegHeader(withDeclaredJpegSampling(jpeg, 0, 2, 2));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->subsampling, TJSAMP_420);
+    EXPECT_THROW(withDeclaredJpegSampling(jpeg, 3, 1, 1), std::invalid_argument);
+    EXPECT_THROW(withDeclaredJpegSampling(jpeg, 0, 0, 1), std::invalid_argument);
+    EXPECT_THROW(withDeclaredJpegSampling(encodeJpeg(paint(16, 16, quadrants), { .subsampling = TJSAMP_GRAY }), 1, 1, 1), std::invalid_argument);
+}
+
+// Entropy-coded data stuffs a zero after every 0xFF, so FF DA appears only as a scan's marker.
+int scanCount(const Bytes& jpeg)
+{
+    int scans = 0;
+    for (std::size_t i = 0; i + 1 < jpeg.size(); ++i)
+        scans += jpeg[i] == 0xFF && jpeg[i + 1] == kStartOfScan;
+    return scans;
+}
+
+TEST(JpegScans, EachLayoutWritesItsFrameScansAndSampling)
+{
+    struct Case {
+        const char* name;
+        JpegScanLayout layout;
+        std::uint8_t frame;
+        int scans; // 0: more than one a component.
+        int subsampling;
+        int colourspace;
+    };
+    const Case cases[] = {
+        { "4:4:4", { 21, 13, 3, 1, 1, JpegScans::Interleaved, 90 }, kBaselineFrame, 1, TJSAMP_444, TJCS_YCbCr },
+        { "4:2:0", { 21, 13, 3, 2, 2, JpegScans::Interleaved, 90 }, kBaselineFrame, 1, TJSAMP_420, TJCS_YCbCr },
+        { "4:2:2", { 21, 13, 3, 2, 1, JpegScans::Interleaved, 90 }, kBaselineFrame, 1, TJSAMP_422, TJCS_YCbCr },
+        { "a scan per component", { 21, 13, 3, 1, 1, JpegScans::ScanPerComponent, 90 }, kBaselineFrame, 3, TJSAMP_444, TJCS_YCbCr },
+        { "CMYK, a scan per component", { 9, 9, 4, 1, 1, JpegScans::ScanPerComponent, 90 }, kBaselineFrame, 4, TJSAMP_444, TJCS_CMYK },
+        { "progressive", { 21, 13, 3, 2, 2, JpegScans::Progressive, 90 }, kProgressiveFrame, 0, TJSAMP_420, TJCS_YCbCr },
+        { "progressive gray", { 21, 13, 1, 1, 1, JpegScans::Progressive, 90 }, kProgressiveFrame, 0, TJSAMP_GRAY, TJCS_GRAY },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes jpeg = encodeJpegScans(c.layout);
+        const auto info = readJpegHeader(jpeg);
+        ASSERT_TRUE(info);
+        EXPECT_EQ(info->width, c.layout.width);
+        EXPECT_EQ(info->height, c.layout.height);
+        EXPECT_EQ(info->subsampling, c.subsampling);
+        EXPECT_EQ(info->colourspace, c.colourspace);
+        EXPECT_EQ(jpeg[frameHeaderOffset(jpeg).value() + 1], c.frame);
+        if (c.scans > 0)
+            EXPECT_EQ(scanCount(jpeg), c.scans);
+        else
+            EXPECT_GT(scanCount(jpeg), c.layout.components);
+    }
+}
+
+TEST(JpegScans, ThePatternComesBackInEveryChannel)
+{
+    const JpegScanLayout layout { 40, 30, 3, 1, 1, JpegScans::Progressive, 100 };
+    const auto rgb = decodeRgb(encodeJpegScans(layout));
+    ASSERT_TRUE(rgb);
+    int worst = 0;
+    for (int y = 0; y < layout.height; ++y) {
+        for (int x = 0; x < layout.width; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(layout.width) + static_cast<std::size_t>(x)) * 3 + static_cast<std::size_t>(c);
+                worst = std::max(worst, std::abs((*rgb)[at] - jpegTestSample(x, y, c)));
+            }
+        }
+    }
+    // Quality 100 still rounds through YCbCr and the DCT.
+    EXPECT_LE(worst, 4);
+}
+
+TEST(JpegScans, LayoutsLibjpegCannotWriteAreRefused)
+{
+    EXPECT_THROW(encodeJpegScans({ 0, 8 }), std::invalid_argument);
+    EXPECT_THROW(encodeJpegScans({ 65'536, 8 }), std::invalid_argument);
+    EXPECT_THROW(encodeJpegScans({ 8, 8, 2 }), std::invalid_argument);
+    EXPECT_THROW(encodeJpegScans({ 8, 8, 3, 5, 1 }), std::invalid_argument);
+    EXPECT_THROW(encodeJpegScans({ 8, 8, 3, 1, 1, JpegScans::Interleaved, 0 }), std::invalid_argument);
 }
 
 }

@@ -1,7 +1,8 @@
-#include "BmpFiles.h"
 #include "platform/ImageDecoder.h"
 #include "platform/ImageHeader.h"
 #include "support/TestSupport.h"
+#include "tools/pictures/Bmp.h"
+#include "tools/pictures/BmpRunLengths.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,18 @@
 
 namespace {
 
-using namespace bmp_files;
+// Not the whole namespace: these tests compare colours with an Rgba of their own.
+using pictures::BmpColour;
+using pictures::BmpFile;
+using pictures::BmpRunLengths;
+using pictures::bmpTestPalette;
+using pictures::Bytes;
+using pictures::encodeBmpRunLengths;
+using pictures::IndexPainter;
+using pictures::packBmpIndexRows;
+using pictures::packBmpWordRows;
+using pictures::WordPainter;
+using pictures::writeBmp;
 
 struct Rgba {
     int r { 0 };
@@ -32,7 +44,7 @@ std::ostream& operator<<(std::ostream& out, const Rgba& c)
     return out << "(" << c.r << ", " << c.g << ", " << c.b << ", " << c.a << ")";
 }
 
-Rgba opaque(Colour c) { return { c.r, c.g, c.b, 255 }; }
+Rgba opaque(BmpColour c) { return { c.r, c.g, c.b, 255 }; }
 const Rgba kBlack { 0, 0, 0, 255 };
 const Rgba kTransparent { 0, 0, 0, 0 };
 
@@ -77,9 +89,9 @@ BmpFile paletteFile(int width, int height, int bits, int colours, bool topDown =
     file.width = width;
     file.height = topDown ? -height : height;
     file.bits = static_cast<std::uint16_t>(bits);
-    file.palette = testPalette(colours);
+    file.palette = bmpTestPalette(colours);
     file.colorsUsed = static_cast<std::uint32_t>(colours);
-    file.pixels = packIndexRows(
+    file.pixels = packBmpIndexRows(
         width, height, bits, [&](int x, int y) { return indexPattern(x, y, colours); }, topDown);
     return file;
 }
@@ -90,10 +102,10 @@ TEST_F(BmpDecoding, PalettesOfEveryDepthAndRowPaddingDecode)
 {
     for (int bits : { 1, 2, 4, 8 }) {
         const int colours = 1 << bits;
-        const auto palette = testPalette(colours);
+        const auto palette = bmpTestPalette(colours);
         for (int width : { 1, 5, 7, 8, 9, 31, 33 }) {
             SCOPED_TRACE(std::to_string(bits) + " bits, " + std::to_string(width) + " wide");
-            auto image = decode(encode(paletteFile(width, 6, bits, colours)));
+            auto image = decode(writeBmp(paletteFile(width, 6, bits, colours)));
             ASSERT_TRUE(image);
             EXPECT_TRUE(looksLike(*image, width, 6, [&](int x, int y) { return opaque(palette[static_cast<std::size_t>(indexPattern(x, y, colours))]); }));
         }
@@ -104,22 +116,22 @@ TEST_F(BmpDecoding, ShortPalettesReadIndicesPastTheirEndAsBlack)
 {
     // Three colours declared for 8-bit indices; 0 declared means all 256.
     BmpFile shortPalette = paletteFile(12, 4, 8, 3);
-    shortPalette.pixels = packIndexRows(12, 4, 8, [](int x, int) { return x; });
-    const auto three = testPalette(3);
-    auto image = decode(encode(shortPalette));
+    shortPalette.pixels = packBmpIndexRows(12, 4, 8, [](int x, int) { return x; });
+    const auto three = bmpTestPalette(3);
+    auto image = decode(writeBmp(shortPalette));
     ASSERT_TRUE(image);
     EXPECT_TRUE(looksLike(*image, 12, 4, [&](int x, int) { return x < 3 ? opaque(three[static_cast<std::size_t>(x)]) : kBlack; }));
 
     BmpFile allColours = paletteFile(16, 3, 8, 256);
     allColours.colorsUsed = 0;
-    const auto full = testPalette(256);
-    image = decode(encode(allColours));
+    const auto full = bmpTestPalette(256);
+    image = decode(writeBmp(allColours));
     ASSERT_TRUE(image);
     EXPECT_TRUE(looksLike(*image, 16, 3, [&](int x, int y) { return opaque(full[static_cast<std::size_t>(indexPattern(x, y, 256))]); }));
 
     // More colours declared than the indices can reach: the first 256 serve.
     allColours.colorsUsed = 1000;
-    image = decode(encode(allColours));
+    image = decode(writeBmp(allColours));
     ASSERT_TRUE(image);
     EXPECT_TRUE(looksLike(*image, 16, 3, [&](int x, int y) { return opaque(full[static_cast<std::size_t>(indexPattern(x, y, 256))]); }));
 }
@@ -152,11 +164,11 @@ TEST_F(BmpDecoding, UnusedPalettesBesideDirectColourAreSkippedByThePixelOffset)
             file.bits = c.bits;
             file.compression = c.compression;
             file.masks = c.masks;
-            file.palette = testPalette(16);
+            file.palette = bmpTestPalette(16);
             file.colorsUsed = 16;
             file.gapBeforePixels = gap;
-            file.pixels = packWordRows(7, 5, c.bits / 8, c.word);
-            auto image = decode(encode(file));
+            file.pixels = packBmpWordRows(7, 5, c.bits / 8, c.word);
+            auto image = decode(writeBmp(file));
             ASSERT_TRUE(image);
             EXPECT_TRUE(looksLike(*image, 7, 5, [&](int x, int y) { return x == y ? c.diagonal : c.elsewhere; }));
         }
@@ -198,8 +210,8 @@ TEST_F(BmpDecoding, BitFieldMasksOfAnyWidthAndPlaceStretchToEightBits)
         file.masks = c.masks;
         if (c.infoSize >= 56)
             file.masks.resize(4, 0);
-        file.pixels = packWordRows(3, 2, c.bits / 8, [&](int, int) { return c.word; });
-        auto image = decode(encode(file));
+        file.pixels = packBmpWordRows(3, 2, c.bits / 8, [&](int, int) { return c.word; });
+        auto image = decode(writeBmp(file));
         ASSERT_TRUE(image);
         EXPECT_EQ(pixelAt(*image, 1, 1), c.expected);
     }
@@ -207,7 +219,7 @@ TEST_F(BmpDecoding, BitFieldMasksOfAnyWidthAndPlaceStretchToEightBits)
 
 TEST_F(BmpDecoding, EveryHeaderKindGivesTheSamePicture)
 {
-    const auto palette = testPalette(256);
+    const auto palette = bmpTestPalette(256);
     for (std::uint32_t infoSize : { 12u, 16u, 40u, 52u, 56u, 64u, 108u, 124u }) {
         SCOPED_TRACE("info header of " + std::to_string(infoSize) + " bytes");
         BmpFile file = paletteFile(9, 4, 8, 256);
@@ -216,7 +228,7 @@ TEST_F(BmpDecoding, EveryHeaderKindGivesTheSamePicture)
             file.masks = { 0, 0, 0, 0 };
         if (infoSize >= 52 && infoSize < 56)
             file.masks.resize(3);
-        auto image = decode(encode(file));
+        auto image = decode(writeBmp(file));
         ASSERT_TRUE(image);
         EXPECT_TRUE(looksLike(*image, 9, 4, [&](int x, int y) { return opaque(palette[static_cast<std::size_t>(indexPattern(x, y, 256))]); }));
     }
@@ -225,8 +237,8 @@ TEST_F(BmpDecoding, EveryHeaderKindGivesTheSamePicture)
     core.infoSize = 12;
     core.width = 3;
     core.height = 2;
-    core.pixels = packWordRows(3, 2, 3, [](int x, int) { return x == 0 ? 0xFF0000u : 0x00FF00u; });
-    auto image = decode(encode(core));
+    core.pixels = packBmpWordRows(3, 2, 3, [](int x, int) { return x == 0 ? 0xFF0000u : 0x00FF00u; });
+    auto image = decode(writeBmp(core));
     ASSERT_TRUE(image);
     EXPECT_EQ(pixelAt(*image, 0, 0), (Rgba { 255, 0, 0 }));
     EXPECT_EQ(pixelAt(*image, 2, 1), (Rgba { 0, 255, 0 }));
@@ -234,8 +246,8 @@ TEST_F(BmpDecoding, EveryHeaderKindGivesTheSamePicture)
 
 TEST_F(BmpDecoding, NegativeHeightStoresRowsTopDown)
 {
-    const auto palette = testPalette(16);
-    auto image = decode(encode(paletteFile(6, 5, 4, 16, true)));
+    const auto palette = bmpTestPalette(16);
+    auto image = decode(writeBmp(paletteFile(6, 5, 4, 16, true)));
     ASSERT_TRUE(image);
     EXPECT_TRUE(looksLike(*image, 6, 5, [&](int x, int y) { return opaque(palette[static_cast<std::size_t>(indexPattern(x, y, 16))]); }));
 
@@ -243,9 +255,9 @@ TEST_F(BmpDecoding, NegativeHeightStoresRowsTopDown)
     direct.width = 2;
     direct.height = -3;
     direct.bits = 32;
-    direct.pixels = packWordRows(
+    direct.pixels = packBmpWordRows(
         2, 3, 4, [](int, int y) { return y == 0 ? 0xFF0000u : 0x0000FFu; }, true);
-    image = decode(encode(direct));
+    image = decode(writeBmp(direct));
     ASSERT_TRUE(image);
     EXPECT_EQ(pixelAt(*image, 1, 0), (Rgba { 255, 0, 0 }));
     EXPECT_EQ(pixelAt(*image, 1, 2), (Rgba { 0, 0, 255 }));
@@ -264,10 +276,10 @@ TEST_F(BmpDecoding, RunLengthPicturesDecodeLikeTheirUncompressedForm)
             file.height = 7;
             file.bits = fourBits ? 4 : 8;
             file.compression = fourBits ? 2 : 1;
-            file.palette = testPalette(16);
+            file.palette = bmpTestPalette(16);
             file.colorsUsed = 16;
-            file.pixels = encodeRunLengths(width, 7, fourBits, painter);
-            auto image = decode(encode(file));
+            file.pixels = encodeBmpRunLengths(width, 7, fourBits, painter);
+            auto image = decode(writeBmp(file));
             ASSERT_TRUE(image);
             EXPECT_TRUE(looksLike(*image, width, 7, [&](int x, int y) { return opaque(file.palette[static_cast<std::size_t>(painter(x, y))]); }));
         }
@@ -276,7 +288,7 @@ TEST_F(BmpDecoding, RunLengthPicturesDecodeLikeTheirUncompressedForm)
 
 TEST_F(BmpDecoding, RunLengthJumpsAndEarlyEndsLeaveTheirPixelsTransparent)
 {
-    const auto palette = testPalette(4);
+    const auto palette = bmpTestPalette(4);
     BmpFile file;
     file.width = 8;
     file.height = 4;
@@ -286,8 +298,8 @@ TEST_F(BmpDecoding, RunLengthJumpsAndEarlyEndsLeaveTheirPixelsTransparent)
     file.colorsUsed = 4;
     // Bottom row: 3 pixels, then the line ends early. Next row: a jump of 2 right and 1 up, 2
     // pixels, then the bitmap ends; the top rows are never drawn.
-    file.pixels = RunLengthStream().run(3, 1).endOfLine().delta(2, 1).run(2, 3).endOfBitmap().bytes();
-    auto image = decode(encode(file));
+    file.pixels = BmpRunLengths().run(3, 1).endOfLine().delta(2, 1).run(2, 3).endOfBitmap().bytes();
+    auto image = decode(writeBmp(file));
     ASSERT_TRUE(image);
     EXPECT_TRUE(looksLike(*image, 8, 4, [&](int x, int y) {
         if (y == 3 && x < 3)
@@ -300,9 +312,9 @@ TEST_F(BmpDecoding, RunLengthJumpsAndEarlyEndsLeaveTheirPixelsTransparent)
     // Cut off inside a literal: the pixels that came are kept.
     file.bits = 4;
     file.compression = 2;
-    file.pixels = RunLengthStream().literal({ 1, 2, 3, 1, 2, 3, 1 }, true).bytes();
+    file.pixels = BmpRunLengths().literal({ 1, 2, 3, 1, 2, 3, 1 }, true).bytes();
     file.pixels.resize(4);
-    image = decode(encode(file));
+    image = decode(writeBmp(file));
     ASSERT_TRUE(image);
     EXPECT_EQ(pixelAt(*image, 0, 3), opaque(palette[1]));
     EXPECT_EQ(pixelAt(*image, 3, 3), opaque(palette[1]));
@@ -311,7 +323,7 @@ TEST_F(BmpDecoding, RunLengthJumpsAndEarlyEndsLeaveTheirPixelsTransparent)
 
 TEST_F(BmpDecoding, RunLengthCodesThatOverrunThePictureAreClipped)
 {
-    const auto palette = testPalette(4);
+    const auto palette = bmpTestPalette(4);
     BmpFile file;
     file.width = 5;
     file.height = 3;
@@ -321,7 +333,7 @@ TEST_F(BmpDecoding, RunLengthCodesThatOverrunThePictureAreClipped)
     file.colorsUsed = 4;
     // A run of 200 and a literal of 9 in a row of 5 do not wrap into the next row; jumps past the
     // right edge and the top, and line ends past the top, draw nothing and touch nothing.
-    file.pixels = RunLengthStream()
+    file.pixels = BmpRunLengths()
                       .run(200, 1)
                       .literal({ 2, 2, 2, 2, 2, 2, 2, 2, 2 }, false)
                       .endOfLine()
@@ -336,7 +348,7 @@ TEST_F(BmpDecoding, RunLengthCodesThatOverrunThePictureAreClipped)
                       .endOfLine()
                       .run(5, 2)
                       .bytes();
-    auto image = decode(encode(file));
+    auto image = decode(writeBmp(file));
     ASSERT_TRUE(image);
     EXPECT_TRUE(looksLike(*image, 5, 3, [&](int x, int y) {
         if (y == 2)
@@ -350,11 +362,11 @@ TEST_F(BmpDecoding, RunLengthCodesThatOverrunThePictureAreClipped)
     BmpFile huge = file;
     huge.width = 4096;
     huge.height = 4096;
-    RunLengthStream jumps;
+    BmpRunLengths jumps;
     for (int i = 0; i < 100; ++i)
         jumps.delta(255, 255).run(255, 1);
     huge.pixels = jumps.bytes();
-    image = decode(encode(huge), 612, 388);
+    image = decode(writeBmp(huge), 612, 388);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width, 612);
     EXPECT_EQ(pixelAt(*image, 300, 300), kTransparent);
@@ -395,22 +407,22 @@ TEST_F(BmpDecoding, RefusedHeadersGiveNoPictureAndSayWhy)
         SCOPED_TRACE(c.name);
         BmpFile file = good;
         c.damage(file);
-        const Bytes bytes = encode(file);
+        const Bytes bytes = writeBmp(file);
         const ImageHeaderCheck check = checkImageHeader(bytes);
         EXPECT_FALSE(check.header);
         EXPECT_NE(check.problem.find(c.problem), std::string::npos) << check.problem;
         EXPECT_FALSE(decode(bytes));
     }
-    EXPECT_TRUE(checkImageHeader(encode(good)).header);
+    EXPECT_TRUE(checkImageHeader(writeBmp(good)).header);
 }
 
 TEST_F(BmpDecoding, DamagedFilesKeepWhatTheyHoldAndNeverReadPastIt)
 {
-    const auto palette = testPalette(4);
+    const auto palette = bmpTestPalette(4);
     // Rows the file does not reach are black, not palette entry 0; indices past the palette too.
     BmpFile cut = paletteFile(4, 4, 8, 4);
-    cut.pixels = packIndexRows(4, 4, 8, [](int x, int) { return x == 3 ? 200 : 2; });
-    Bytes bytes = encode(cut);
+    cut.pixels = packBmpIndexRows(4, 4, 8, [](int x, int) { return x == 3 ? 200 : 2; });
+    Bytes bytes = writeBmp(cut);
     bytes.resize(bytes.size() - 2 * 4 - 1); // The top two rows, and a byte of the next.
     auto image = decode(bytes);
     ASSERT_TRUE(image);
@@ -423,10 +435,10 @@ TEST_F(BmpDecoding, DamagedFilesKeepWhatTheyHoldAndNeverReadPastIt)
     // Pixels said to start past the end: nothing. Said to start inside the headers: after the palette.
     BmpFile pastEnd = paletteFile(4, 4, 8, 4);
     pastEnd.pixelOffset = 100000;
-    EXPECT_FALSE(decode(encode(pastEnd)));
+    EXPECT_FALSE(decode(writeBmp(pastEnd)));
     BmpFile inside = paletteFile(4, 4, 8, 4);
     inside.pixelOffset = 20;
-    image = decode(encode(inside));
+    image = decode(writeBmp(inside));
     ASSERT_TRUE(image);
     EXPECT_TRUE(looksLike(*image, 4, 4, [&](int x, int y) { return opaque(palette[static_cast<std::size_t>(indexPattern(x, y, 4))]); }));
 }
@@ -436,17 +448,17 @@ TEST_F(BmpDecoding, MutatedFilesOfEveryKindGiveAPictureTheirHeaderPromisesOrNone
     const IndexPainter painter = [](int x, int y) { return (x / 2 + y) % 7; };
     std::vector<Bytes> samples;
     for (std::uint16_t bits : { 1, 4, 8 })
-        samples.push_back(encode(paletteFile(11, 6, bits, 1 << bits)));
+        samples.push_back(writeBmp(paletteFile(11, 6, bits, 1 << bits)));
     for (bool fourBits : { false, true }) {
         BmpFile rle;
         rle.width = 11;
         rle.height = 6;
         rle.bits = fourBits ? 4 : 8;
         rle.compression = fourBits ? 2 : 1;
-        rle.palette = testPalette(8);
+        rle.palette = bmpTestPalette(8);
         rle.colorsUsed = 8;
-        rle.pixels = encodeRunLengths(11, 6, fourBits, painter);
-        samples.push_back(encode(rle));
+        rle.pixels = encodeBmpRunLengths(11, 6, fourBits, painter);
+        samples.push_back(writeBmp(rle));
     }
     BmpFile masks;
     masks.infoSize = 124;
@@ -455,12 +467,12 @@ TEST_F(BmpDecoding, MutatedFilesOfEveryKindGiveAPictureTheirHeaderPromisesOrNone
     masks.bits = 32;
     masks.compression = 3;
     masks.masks = { 0xFF0000, 0xFF00, 0xFF, 0xFF000000 };
-    masks.pixels = packWordRows(
+    masks.pixels = packBmpWordRows(
         5, 4, 4, [](int x, int y) { return static_cast<std::uint32_t>(x * 0x10203 + y * 0x1000000); }, true);
-    samples.push_back(encode(masks));
+    samples.push_back(writeBmp(masks));
     BmpFile core = paletteFile(7, 3, 4, 16);
     core.infoSize = 12;
-    samples.push_back(encode(core));
+    samples.push_back(writeBmp(core));
 
     std::mt19937 random(77);
     int decoded = 0;

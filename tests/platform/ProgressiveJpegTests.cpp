@@ -1,12 +1,15 @@
-#include "JpegFiles.h"
 #include "platform/ImageDecoder.h"
 #include "platform/ImageDecoders.h"
 #include "platform/ImageHeader.h"
 #include "support/TestSupport.h"
+#include "tools/pictures/JpegScans.h"
+#include "tools/pictures/JpegSegments.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <jpeglib.h>
 #include <string>
 
 // Multi-scan JPEGs (progressive, or a scan per component) make libjpeg keep every coefficient of
@@ -14,7 +17,7 @@
 
 namespace {
 
-using namespace jpeg_files;
+using namespace pictures;
 
 class ProgressiveJpeg : public ::testing::Test {
 protected:
@@ -72,12 +75,12 @@ TEST_F(ProgressiveJpeg, EveryScanLayoutDecodesToTheSamePicture)
     };
     const Kind kinds[] = { { "4:4:4", 3, 1, 1 }, { "4:2:0", 3, 2, 2 }, { "4:2:2", 3, 2, 1 }, { "gray", 1, 1, 1 }, { "CMYK", 4, 1, 1 } };
     for (const Kind& kind : kinds) {
-        JpegSpec spec { 53, 37, kind.components, kind.h, kind.v, ScanLayout::Interleaved, 95 };
-        const Bytes baseline = makeJpeg(spec);
-        for (ScanLayout layout : { ScanLayout::ScanPerComponent, ScanLayout::Progressive }) {
-            spec.layout = layout;
-            SCOPED_TRACE(std::string(kind.name) + (layout == ScanLayout::Progressive ? ", progressive" : ", a scan per component"));
-            const Bytes multiScan = makeJpeg(spec);
+        JpegScanLayout spec { 53, 37, kind.components, kind.h, kind.v, JpegScans::Interleaved, 95 };
+        const Bytes baseline = encodeJpegScans(spec);
+        for (JpegScans layout : { JpegScans::ScanPerComponent, JpegScans::Progressive }) {
+            spec.scans = layout;
+            SCOPED_TRACE(std::string(kind.name) + (layout == JpegScans::Progressive ? ", progressive" : ", a scan per component"));
+            const Bytes multiScan = encodeJpegScans(spec);
             for (auto [targetWidth, targetHeight] : { std::pair { 0, 0 }, std::pair { 14, 10 } }) {
                 auto expected = decode(baseline, targetWidth, targetHeight);
                 auto image = decode(multiScan, targetWidth, targetHeight);
@@ -94,7 +97,7 @@ TEST_F(ProgressiveJpeg, EveryScanLayoutDecodesToTheSamePicture)
 
 TEST_F(ProgressiveJpeg, CoefficientMemoryIsCountedAsLibjpegAllocatesIt)
 {
-    const Bytes progressive = makeJpeg({ 32, 24, 3, 1, 1, ScanLayout::Progressive, 90 });
+    const Bytes progressive = encodeJpegScans({ 32, 24, 3, 1, 1, JpegScans::Progressive, 90 });
     struct Case {
         int width;
         int height;
@@ -118,7 +121,7 @@ TEST_F(ProgressiveJpeg, CoefficientMemoryIsCountedAsLibjpegAllocatesIt)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + ", component " + std::to_string(c.component) + " at "
             + std::to_string(c.h) + "x" + std::to_string(c.v));
-        const Bytes jpeg = withSampling(withSampling(claimingSize(progressive, c.width, c.height), 0, 1, 1), c.component, c.h, c.v);
+        const Bytes jpeg = withDeclaredJpegSampling(withDeclaredJpegSampling(withDeclaredJpegSize(progressive, c.width, c.height), 0, 1, 1), c.component, c.h, c.v);
         JpegLayout layout;
         layout.width = c.width;
         layout.height = c.height;
@@ -140,43 +143,43 @@ TEST_F(ProgressiveJpeg, CoefficientMemoryIsCountedAsLibjpegAllocatesIt)
 
 TEST_F(ProgressiveJpeg, HeadersNeedingMoreThanTheBudgetAreRefusedWithTheReason)
 {
-    const Bytes progressive444 = makeJpeg({ 32, 24, 3, 1, 1, ScanLayout::Progressive, 90 });
-    const Bytes progressive420 = makeJpeg({ 32, 24, 3, 2, 2, ScanLayout::Progressive, 90 });
-    const Bytes progressiveCmyk = makeJpeg({ 32, 24, 4, 1, 1, ScanLayout::Progressive, 90 });
-    const Bytes perComponent = makeJpeg({ 32, 24, 3, 1, 1, ScanLayout::ScanPerComponent, 90 });
-    const Bytes baseline = makeJpeg({ 32, 24, 3, 1, 1, ScanLayout::Interleaved, 90 });
+    const Bytes progressive444 = encodeJpegScans({ 32, 24, 3, 1, 1, JpegScans::Progressive, 90 });
+    const Bytes progressive420 = encodeJpegScans({ 32, 24, 3, 2, 2, JpegScans::Progressive, 90 });
+    const Bytes progressiveCmyk = encodeJpegScans({ 32, 24, 4, 1, 1, JpegScans::Progressive, 90 });
+    const Bytes perComponent = encodeJpegScans({ 32, 24, 3, 1, 1, JpegScans::ScanPerComponent, 90 });
+    const Bytes baseline = encodeJpegScans({ 32, 24, 3, 1, 1, JpegScans::Interleaved, 90 });
 
     // A couple of kilobytes that claim 10000 x 10000: 600 MB of coefficients at full colour.
-    const Bytes claim = claimingSize(progressive444, 10000, 10000);
+    const Bytes claim = withDeclaredJpegSize(progressive444, 10000, 10000);
     ASSERT_LT(claim.size(), 4000u);
     const ImageHeaderCheck check = checkImageHeader(claim);
     EXPECT_FALSE(check.header);
     EXPECT_NE(check.problem.find("progressive JPEG of 10000 x 10000 pixels would need 600 MB"), std::string::npos) << check.problem;
     EXPECT_FALSE(decode(claim, 612, 388));
-    EXPECT_NE(checkImageHeader(claimingSize(progressive420, 10000, 10000)).problem.find("300 MB"), std::string::npos);
-    EXPECT_NE(checkImageHeader(claimingSize(perComponent, 10000, 9000)).problem.find("multi-scan JPEG"), std::string::npos);
+    EXPECT_NE(checkImageHeader(withDeclaredJpegSize(progressive420, 10000, 10000)).problem.find("300 MB"), std::string::npos);
+    EXPECT_NE(checkImageHeader(withDeclaredJpegSize(perComponent, 10000, 9000)).problem.find("multi-scan JPEG"), std::string::npos);
 
     // Real 12-megapixel photos pass, in full colour resolution too; CMYK at that size does not.
-    EXPECT_TRUE(checkImageHeader(claimingSize(progressive444, 4032, 3024)).header);
-    EXPECT_TRUE(checkImageHeader(claimingSize(progressive444, 4080, 3072)).header);
-    EXPECT_TRUE(checkImageHeader(claimingSize(progressive420, 4032, 3024)).header);
-    EXPECT_TRUE(checkImageHeader(claimingSize(progressive420, 6000, 4000)).header);
-    EXPECT_FALSE(checkImageHeader(claimingSize(progressiveCmyk, 4032, 3024)).header);
+    EXPECT_TRUE(checkImageHeader(withDeclaredJpegSize(progressive444, 4032, 3024)).header);
+    EXPECT_TRUE(checkImageHeader(withDeclaredJpegSize(progressive444, 4080, 3072)).header);
+    EXPECT_TRUE(checkImageHeader(withDeclaredJpegSize(progressive420, 4032, 3024)).header);
+    EXPECT_TRUE(checkImageHeader(withDeclaredJpegSize(progressive420, 6000, 4000)).header);
+    EXPECT_FALSE(checkImageHeader(withDeclaredJpegSize(progressiveCmyk, 4032, 3024)).header);
     // One interleaved scan needs no coefficients, whatever its size.
-    EXPECT_TRUE(checkImageHeader(claimingSize(baseline, 10000, 9000)).header);
+    EXPECT_TRUE(checkImageHeader(withDeclaredJpegSize(baseline, 10000, 9000)).header);
 
     // The edge: at 4:4:4 a block row of 4096 pixels costs 3 x 512 x 128 bytes.
     const std::uint64_t blockRow = 3 * 512 * 128;
     const int rowsAllowed = static_cast<int>(kMaxJpegCoefficientBytes / blockRow);
-    EXPECT_TRUE(checkImageHeader(claimingSize(progressive444, 4096, rowsAllowed * 8)).header);
-    EXPECT_FALSE(checkImageHeader(claimingSize(progressive444, 4096, rowsAllowed * 8 + 1)).header);
+    EXPECT_TRUE(checkImageHeader(withDeclaredJpegSize(progressive444, 4096, rowsAllowed * 8)).header);
+    EXPECT_FALSE(checkImageHeader(withDeclaredJpegSize(progressive444, 4096, rowsAllowed * 8 + 1)).header);
 }
 
 TEST_F(ProgressiveJpeg, DecodedPixelsShareTheBudgetWithTheCoefficients)
 {
     // A header-only baseline claiming 90 megapixels: at the panel's size libjpeg scales it by 1/8
     // and fills the missing data gray; at full size its 360 MB of pixels are refused.
-    const Bytes baseline = claimingSize(makeJpeg({ 32, 24, 3, 1, 1, ScanLayout::Interleaved, 90 }), 10000, 9000);
+    const Bytes baseline = withDeclaredJpegSize(encodeJpegScans({ 32, 24, 3, 1, 1, JpegScans::Interleaved, 90 }), 10000, 9000);
     auto small = decode(baseline, 612, 388);
     ASSERT_TRUE(small);
     EXPECT_EQ(small->width, 1250);
@@ -184,7 +187,7 @@ TEST_F(ProgressiveJpeg, DecodedPixelsShareTheBudgetWithTheCoefficients)
     EXPECT_FALSE(decode(baseline, 0, 0));
 
     // A progressive 24-megapixel claim at 4:2:0 fits with the panel's pixels beside it.
-    const Bytes progressive = claimingSize(makeJpeg({ 32, 24, 3, 2, 2, ScanLayout::Progressive, 90 }), 6000, 4000);
+    const Bytes progressive = withDeclaredJpegSize(encodeJpegScans({ 32, 24, 3, 2, 2, JpegScans::Progressive, 90 }), 6000, 4000);
     auto reduced = decode(progressive, 612, 388);
     ASSERT_TRUE(reduced);
     EXPECT_EQ(reduced->width, 750);

@@ -1,7 +1,8 @@
 #pragma once
 
 // JPEG files encoded by TurboJPEG from RGB, RGBA (alpha dropped) or CMYK pixels. Sides are limited
-// to TurboJPEG's 65,535; failures throw.
+// to TurboJPEG's 65,535; failures throw. The scan layouts and samplings TurboJPEG cannot write are
+// in JpegScans.h.
 
 #include "tools/pictures/Pixels.h"
 
