@@ -1,0 +1,61 @@
+#pragma once
+
+#include "host/SlidePosition.h"
+#include "render/ImagePlacement.h"
+
+#include <memory>
+#include <optional>
+
+class DecodeService;
+class UIView;
+
+namespace orvessa {
+
+class Panel;
+
+// The desktop host's own service beside the widget, the way a compositor works beside an app: it
+// keeps the photos the widget may show next decoded ahead, off the UI thread. After the full view is
+// built and after every step it asks the toolkit's decode service for the next entry of the widget's
+// image list, then the previous one, at the size the renderer will draw them. It learns the list and
+// the position from the widget's debugState(), and where photos are drawn from the view that shows
+// the current one; the widget itself is unchanged and never knows.
+class PhotoPrefetch {
+public:
+    // Installs a decode service in the panel's context for as long as this lives.
+    PhotoPrefetch(Panel&, float scale);
+    // Takes the service out of the context and lets it go, which waits for a decode under way.
+    ~PhotoPrefetch();
+    PhotoPrefetch(const PhotoPrefetch&) = delete;
+    PhotoPrefetch& operator=(const PhotoPrefetch&) = delete;
+
+    // After the full view is built, and after anything that may have stepped: asks for the
+    // neighbours of the position when it is new, and after the full view for the photo shown first,
+    // which is not drawn before its fade-in starts.
+    void update(const std::optional<SlidePosition>&);
+    // The photo shown first after the full view is still being decoded.
+    bool isPreparingFirstPhoto() const;
+    // The panel closed: every request and every kept picture is dropped.
+    void panelClosed();
+
+    DecodeService& service() { return *m_service; }
+
+private:
+    // How photos are drawn: the view that shows the current one, where the renderer places it.
+    struct Target {
+        CGRect bounds;
+        int contentMode { 0 };
+        DevicePlacement placement;
+    };
+
+    std::optional<Target> findTarget(const std::string& currentPath) const;
+    std::uint64_t prepare(const std::string& devicePath, const Target&);
+
+    Panel& m_panel;
+    float m_scale;
+    std::shared_ptr<DecodeService> m_service;
+    std::optional<Target> m_target; // Kept while the current photo shows nowhere (it failed to load).
+    std::optional<std::int64_t> m_lastIndex; // The position last asked for; cleared when the panel closes.
+    std::optional<std::uint64_t> m_firstPhotoRequest;
+};
+
+}
