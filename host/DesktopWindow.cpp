@@ -24,6 +24,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -206,6 +207,8 @@ bool DesktopWindow::pumpOnce(double maxWaitSeconds)
         draw(now);
     else if (m_needsPresent)
         present();
+    if (m_prefetchPosition && m_lastFrameSettled)
+        m_prefetch->update(std::exchange(m_prefetchPosition, std::nullopt));
     m_statistics.countTurn(turnStart, runLoop.now() - m_presentSeconds);
     return true;
 }
@@ -265,6 +268,7 @@ void DesktopWindow::quitPanel()
 void DesktopWindow::panelClosed()
 {
     m_slideIndex.reset();
+    m_prefetchPosition.reset();
     if (m_prefetch)
         m_prefetch->panelClosed();
 }
@@ -280,8 +284,16 @@ void DesktopWindow::observeWidget()
         m_statistics.countSlideStep();
     if (position)
         m_slideIndex = position->currentImage;
-    if (m_prefetch)
+    if (!m_prefetch)
+        return;
+    // The full view's photos are asked for at once, since its first frame waits for the first one.
+    // After a step the next photo is asked for once the picture stands still: a cross-fade keeps the
+    // cores to itself, and the timer's next step is seconds away.
+    m_prefetchPosition.reset();
+    if (m_prefetch->isAwaitingFullView())
         m_prefetch->update(position);
+    else
+        m_prefetchPosition = std::move(position);
 }
 
 RunStatistics::Figures DesktopWindow::statistics() const

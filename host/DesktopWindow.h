@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/RunStatistics.h"
+#include "host/SlidePosition.h"
 #include "render/Frame.h"
 #include "render/Renderer.h"
 
@@ -139,6 +140,7 @@ private:
     std::optional<std::int64_t> m_slideIndex; // The widget's position when last read.
     double m_presentSeconds { 0 }; // How long the last present waited for the display, with vsync.
     std::optional<double> m_firstFrameDeadline; // While the opened panel's first frame may wait.
+    std::optional<SlidePosition> m_prefetchPosition; // A step's position, told to the prefetch once the picture is still.
 };
 
 }

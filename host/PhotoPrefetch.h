@@ -32,6 +32,8 @@ public:
     // neighbours of the position when it is new, and after the full view for the photo shown first,
     // which is not drawn before its fade-in starts.
     void update(const std::optional<SlidePosition>&);
+    // No full view seen since the panel opened: the next position update is the full view's.
+    bool isAwaitingFullView() const { return !m_lastIndex; }
     // The photo shown first after the full view is still being decoded.
     bool isPreparingFirstPhoto() const;
     // The panel closed: every request and every kept picture is dropped.
