@@ -1,26 +1,97 @@
 #include "platform/Context.h"
 #include "platform/DecodeService.h"
 #include "platform/Image.h"
-#include "support/TestSupport.h"
 #include "tools/pictures/Jpeg.h"
 #include "tools/pictures/Png.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 
 // The decode service on real threads: each test drives its worker through the service's own calls
-// and a hook that can hold a decode under way, never through sleeps it hopes are long enough.
+// and a hook that can hold a decode under way, never through sleeps it hopes are long enough. The file
+// needs only the platform and the picture library, so `make test` also builds it alone under
+// ThreadSanitizer.
 
 namespace {
 
-using testing_support::TestHome;
-using testing_support::TestPlatform;
 using namespace std::chrono_literals;
+
+constexpr const char* kCameraRoll = "Media/DCIM/100APPLE";
+
+std::string inCameraRoll(const std::string& name)
+{
+    return (std::filesystem::path(kCameraRoll) / name).string();
+}
+
+struct Rgb {
+    std::uint8_t r { 0 }, g { 0 }, b { 0 };
+};
+
+// A home folder of generated photos under the system's temporary folder, removed at the end.
+class TestHome {
+public:
+    TestHome()
+    {
+        static std::atomic<int> counter { 0 };
+        m_path = std::filesystem::temp_directory_path() / ("orvessa-decode-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
+    }
+    ~TestHome()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(m_path, error);
+    }
+    TestHome(const TestHome&) = delete;
+    TestHome& operator=(const TestHome&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    void write(const std::string& relative, const std::vector<std::uint8_t>& bytes) const
+    {
+        auto file = m_path / relative;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    // A flat-colour JPEG; its path on the device.
+    std::string addPhoto(const std::string& name, Rgb colour = { 200, 40, 40 }, const char* folder = kCameraRoll, int width = 64, int height = 48) const
+    {
+        write((std::filesystem::path(folder) / name).string(), pictures::encodeJpeg(pictures::paint(width, height, pictures::solid({ colour.r, colour.g, colour.b }))));
+        return (std::filesystem::path("/var/mobile") / folder / name).string();
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// A platform context with the home mounted at /var/mobile, installed for the test.
+class TestPlatform {
+public:
+    explicit TestPlatform(const std::filesystem::path& home)
+        : m_context(configuration(home))
+        , m_scope(m_context)
+    {
+    }
+    PlatformContext& context() { return m_context; }
+
+private:
+    static PlatformContext::Configuration configuration(const std::filesystem::path& home)
+    {
+        PlatformContext::Configuration configuration;
+        configuration.filesystem.mount("/var/mobile", home);
+        configuration.log = [](std::string_view) {};
+        return configuration;
+    }
+    PlatformContext m_context;
+    ContextScope m_scope;
+};
 
 constexpr PixelSize kDrawn { 32, 24 };
 
@@ -120,7 +191,7 @@ TEST(DecodeService, OffByDefaultSoEveryFirstDrawDecodesOnTheUiThread)
 TEST(DecodeService, PictureDecodedAheadIsDrawnWithoutAUiDecodeAndIsTheSamePixels)
 {
     TestHome home;
-    auto path = home.addPhoto("a.JPG", { 10, 200, 30 }, testing_support::kCameraRoll, 640, 480);
+    auto path = home.addPhoto("a.JPG", { 10, 200, 30 }, kCameraRoll, 640, 480);
     TestPlatform platform(home.path());
     auto expected = draw(path);
     auto service = install();
@@ -148,7 +219,7 @@ TEST(DecodeService, FileReplacedOrRewrittenAfterTheRequestIsDecodedAfresh)
 
     // Replaced by another file under the same name (a new inode), as a sync does.
     home.addPhoto("b.JPG", { 0, 0, 250 });
-    std::filesystem::rename(home.path() / testing_support::inCameraRoll("b.JPG"), home.path() / testing_support::inCameraRoll("a.JPG"));
+    std::filesystem::rename(home.path() / inCameraRoll("b.JPG"), home.path() / inCameraRoll("a.JPG"));
     auto replaced = draw(path);
     EXPECT_EQ(replaced.uiDecodes, 1u);
     auto blue = draw(home.addPhoto("c.JPG", { 0, 0, 250 }));
@@ -156,7 +227,7 @@ TEST(DecodeService, FileReplacedOrRewrittenAfterTheRequestIsDecodedAfresh)
 
     // Written over in place, larger: same inode, another size.
     waitUntilSettled(*service, service->prepareImage(path, fixedSize(kDrawn)));
-    home.addPhoto("a.JPG", { 0, 250, 0 }, testing_support::kCameraRoll, 128, 96);
+    home.addPhoto("a.JPG", { 0, 250, 0 }, kCameraRoll, 128, 96);
     auto rewritten = draw(path);
     EXPECT_EQ(rewritten.uiDecodes, 1u);
     ASSERT_TRUE(rewritten.pixels);
@@ -166,7 +237,7 @@ TEST(DecodeService, FileReplacedOrRewrittenAfterTheRequestIsDecodedAfresh)
 TEST(DecodeService, DrawWaitsForTheDecodeUnderWayInsteadOfStartingASecond)
 {
     TestHome home;
-    auto path = home.addPhoto("a.JPG", { 10, 200, 30 }, testing_support::kCameraRoll, 640, 480);
+    auto path = home.addPhoto("a.JPG", { 10, 200, 30 }, kCameraRoll, 640, 480);
     TestPlatform platform(home.path());
     auto expected = draw(path);
     DecodeGate gate;
@@ -217,12 +288,12 @@ TEST(DecodeService, PictureTheWorkerCannotDecodeDrawsNothingAsOnTheUiThread)
     auto png = pictures::encodePng(pictures::paint(200, 100, pictures::solid({ 1, 2, 3 })));
     for (std::size_t i = 60; i + 20 < png.size(); ++i)
         png[i] = static_cast<std::uint8_t>(i * 7);
-    home.write(testing_support::inCameraRoll("bad.PNG"), png);
+    home.write(inCameraRoll("bad.PNG"), png);
     // A PNG that declares 49 million pixels, within the decoders' limits, and holds a few thousand.
-    home.write(testing_support::inCameraRoll("bomb.PNG"), pictures::withDeclaredPngSize(png, 7000, 7000));
+    home.write(inCameraRoll("bomb.PNG"), pictures::withDeclaredPngSize(png, 7000, 7000));
     TestPlatform platform(home.path());
     for (const char* name : { "bad.PNG", "bomb.PNG" }) {
-        std::string path = "/var/mobile/" + testing_support::inCameraRoll(name);
+        std::string path = "/var/mobile/" + inCameraRoll(name);
         platform.context().setDecodeService(nullptr);
         auto onUiThread = draw(path);
         auto service = install();
