@@ -42,8 +42,9 @@ public:
     using DrawnSize = std::function<std::optional<PixelSize>(CGSize pointSize)>;
 
     struct Configuration {
-        // Bytes of decoded pixels kept: about five photos at the panel's drawn size at scale 2.
-        std::size_t budgetBytes { 16u << 20 };
+        // Bytes of decoded pixels kept: a photo filling the panel's picture frame is about 0.9 MiB at
+        // scale 2 and 2.1 MiB at scale 3, so three or more of those beyond the ones on screen.
+        std::size_t budgetBytes { 8u << 20 };
         int workerCount { 1 };
         // Requests not yet started beyond this many are dropped, oldest first.
         std::size_t maxQueued { 4 };
