@@ -12,7 +12,7 @@ FUZZ_SECONDS ?= 60
 # What `make test` gives each fuzzer: a short run, so CI tries every target on every change.
 TEST_FUZZ_SECONDS ?= 5
 
-.PHONY: deps build demo test lint test-normal test-sanitize test-tsan fuzz bench deb clean
+.PHONY: deps build demo test lint test-normal test-sanitize test-tsan fuzz bench bench-frames deb clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -21,15 +21,19 @@ build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DORVESSA_WERROR=OFF > /dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Frames and a contact sheet in out/demo/, and the same as one animated WebP, out/demo.webp.
 demo: build
 	bash scripts/demo.sh $(BUILD)/app/orvessa $(DEMO_OUT)
 
 test: lint test-normal test-sanitize test-tsan
 	$(MAKE) fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 
-# The habits tools can hold: formatting.
+# The habits tools can hold: formatting, and clang-tidy's bug-prone and performance checks (which
+# read the plain build's compile commands, so the build is configured first).
 lint: deps
 	bash scripts/check-format.sh
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
+	bash scripts/check-tidy.sh $(BUILD)
 
 test-normal: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
@@ -61,6 +65,13 @@ bench: deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVESSA_TESTS=OFF -DORVESSA_BENCH=ON > /dev/null
 	cmake --build build-bench -j $(JOBS)
 	bash bench/run.sh build-bench
+
+# Whole-process timings of recordings and snapshots against their goals and ImageMagick; needs
+# hyperfine and imagemagick, which the bench alone uses (see bench/frames.sh).
+bench-frames: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVESSA_TESTS=OFF -DORVESSA_BENCH=ON > /dev/null
+	cmake --build build-bench -j $(JOBS)
+	bash bench/frames.sh build-bench
 
 # The Debian package, from the plain build's install rules, checked by lintian (errors fail the target).
 DEB_OUT ?= out/deb

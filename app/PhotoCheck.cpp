@@ -85,7 +85,7 @@ PhotoReport checkPhotos()
         if (!names) {
             // A folder nothing is mounted at is absent on purpose, and the header says so.
             if (!host.empty())
-                report.folderProblems.push_back(folderPath + " (" + host + "): missing or unreadable");
+                report.folderProblems.push_back(folderPath.append(" (").append(host).append("): missing or unreadable"));
             continue;
         }
         for (const auto& name : *names) {

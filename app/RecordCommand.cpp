@@ -1,9 +1,13 @@
 #include "app/Commands.h"
 
+#include "app/OutputFormats.h"
+#include "host/FrameFolder.h"
 #include "host/OutputFolder.h"
 #include "host/Recorder.h"
+#include "host/WebPRecording.h"
 #include "platform/RunLoop.h"
 #include "render/ContactSheet.h"
+#include "render/PngEncoder.h"
 
 #include <cmath>
 #include <iostream>
@@ -15,37 +19,49 @@ namespace orvessa {
 namespace {
 
 constexpr double kMaximumSeconds = 3600;
+constexpr double kMaximumFps = 240;
 constexpr long kMaximumFrames = 20000;
+constexpr int kSheetColumns = 6;
+constexpr long kMostSheetFrames = 24;
 
 // A line that redraws itself on a terminal and says nothing elsewhere.
 class ProgressBar {
 public:
     explicit ProgressBar(long total)
-        : m_total(total)
+        : m_total(std::max(1L, total))
         , m_enabled(::isatty(STDERR_FILENO))
     {
     }
+    // Ends the line, so that an error after it starts on a line of its own.
+    ~ProgressBar()
+    {
+        if (m_drawn)
+            std::cerr << '\n';
+    }
+    ProgressBar(const ProgressBar&) = delete;
+    ProgressBar& operator=(const ProgressBar&) = delete;
+
     void update(long done)
     {
-        if (!m_enabled)
-            return;
         int width = 30;
         int filled = int(double(done) / double(m_total) * width);
+        // Redrawn only when it changes: a terminal is slower than a repeated frame.
+        if (!m_enabled || (filled == m_filled && done != m_total))
+            return;
+        m_filled = filled;
+        m_drawn = true;
         std::cerr << "\rrecording [" << std::string(std::size_t(filled), '#') << std::string(std::size_t(width - filled), '.') << "] " << done << "/" << m_total << " frames" << std::flush;
-    }
-    void finish()
-    {
-        if (m_enabled)
-            std::cerr << '\n';
     }
 
 private:
     long m_total;
     bool m_enabled;
+    bool m_drawn { false };
+    int m_filled { -1 };
 };
 
 // Runs the panel to `until`, the script's commands at the times its advances reach; without a
-// script the panel opens at time 0. `advanceTo` moves time (writing frames, for a recording).
+// script the panel opens at time 0. `advanceTo` moves time (drawing frames, for a recording).
 void playTimeline(Panel& panel, const HostOptions& options, const std::string& scriptFile, const std::string& script, double until, const std::function<void(double)>& advanceTo)
 {
     if (scriptFile.empty()) {
@@ -64,6 +80,21 @@ void playTimeline(Panel& panel, const HostOptions& options, const std::string& s
     advanceTo(until);
 }
 
+// A folder of numbered PNG frames, or one animated WebP: a folder that exists, or a name without an
+// extension, is a folder.
+bool recordsIntoFolder(const std::string& out)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(out, error))
+        return true;
+    std::filesystem::path path(out);
+    if (outputFormatOf(path) == OutputFormat::WebP)
+        return false;
+    if (path.has_filename() && path.has_extension())
+        throw UsageError("--out: " + printableArgument(out) + ": record writes a folder of PNG frames (a name without an extension) or one animated .webp file");
+    return true;
+}
+
 }
 
 Subcommand addRecordCommand(CLI::App& app, CommonOptions& common)
@@ -73,44 +104,66 @@ Subcommand addRecordCommand(CLI::App& app, CommonOptions& common)
         double fps { 30 };
         std::string out;
         std::string script;
+        std::optional<int> quality;
     };
     auto options = std::make_shared<Options>();
-    auto* command = app.add_subcommand("record", "Play headless on a virtual clock and write numbered PNG frames and a contact sheet");
+    auto* command = app.add_subcommand("record", "Play headless on a virtual clock and write numbered PNG frames and a contact sheet, or one animated WebP");
     addCommonOptions(*command, common);
-    command->add_option("--seconds", options->seconds, "How long to record, in seconds of virtual time")->required();
-    command->add_option("--fps", options->fps, "Frames per second")->capture_default_str();
-    command->add_option("--out", options->out, "Folder for frame-NNNNN.png and contact-sheet.png (made if missing; never in the home or photo folders)")->required()->check(notEmpty());
+    command->add_option("--seconds", options->seconds, "How long to record, in seconds of virtual time (at most 3600)")->required();
+    command->add_option("--fps", options->fps, "Frames per second, more than 0 and at most 240")->capture_default_str();
+    command->add_option("--out", options->out, "A folder for frame-NNNNN.png and contact-sheet.png (made if missing), or FILE.webp for one animated WebP; never in the home or photo folders")->required()->check(notEmpty());
     command->add_option("--script", options->script, "A host script played as a timeline: its advances wait, its commands run when reached; it must open the panel itself")->check(notEmpty());
-    command->footer("Without --script the panel opens at time 0.");
+    command->add_option("--quality", options->quality, "Quality of a .webp recording, 1 to 100 (default 80)");
+    command->footer("Without --script the panel opens at time 0. Frames that show nothing new cost nothing: a PNG frame gets the bytes of the one before, a WebP frame lasts longer.");
 
     auto run = [options, &common] {
         if (!(options->seconds > 0 && options->seconds <= kMaximumSeconds))
             throw UsageError("--seconds: must be more than 0 and at most " + std::to_string(int(kMaximumSeconds)));
-        if (!(options->fps >= 1 && options->fps <= 120))
-            throw UsageError("--fps: must be from 1 to 120");
-        long total = long(std::ceil(options->seconds * options->fps - 1e-9));
+        if (!(options->fps > 0 && options->fps <= kMaximumFps))
+            throw UsageError("--fps: must be more than 0 and at most " + std::to_string(int(kMaximumFps)));
+        long total = Recorder::framesBefore(options->seconds, options->fps);
         if (total > kMaximumFrames)
             throw UsageError("--seconds and --fps: " + std::to_string(total) + " frames is more than " + std::to_string(kMaximumFrames));
+        bool intoFolder = recordsIntoFolder(options->out);
+        int quality = qualityFor(intoFolder ? OutputFormat::Png : OutputFormat::WebP, options->quality);
         HostOptions host = hostOptions(common);
         std::string script = options->script.empty() ? "" : readScript(options->script);
-        OutputFolder folder = OutputFolder::create(options->out, ProtectedPlaces::forHost(host));
+        ProtectedPlaces places = ProtectedPlaces::forHost(host);
+
+        // Checked and made before any frame is drawn, so a refused output costs nothing.
+        std::unique_ptr<FrameSink> sink;
+        FrameFolder* folder = nullptr;
+        if (intoFolder) {
+            auto frames = std::make_unique<FrameFolder>(OutputFolder::create(options->out, places));
+            folder = frames.get();
+            sink = std::move(frames);
+        } else {
+            sink = std::make_unique<WebPRecording>(OutputFile::prepare(options->out, places), options->fps, quality);
+        }
 
         Panel panel(host);
-        Recorder recorder(panel, std::move(folder), options->fps, host.scale);
-        ProgressBar progress(total);
-        recorder.setFrameObserver([&](const Recorder::WrittenFrame&) { progress.update(long(recorder.frames().size())); });
-        playTimeline(panel, host, options->script, script, options->seconds, [&](double t) { recorder.recordUntil(t); });
-        progress.finish();
+        Recorder recorder(panel, *sink, options->fps, host.scale);
+        ContactSheet sheet(kSheetColumns);
+        // Up to 24 frames spread evenly over the recording.
+        long sheetStep = std::max(1L, (total + kMostSheetFrames - 1) / kMostSheetFrames);
+        {
+            ProgressBar progress(total);
+            recorder.setFrameObserver([&](const Recorder::ShownFrame& frame) {
+                if (folder && frame.index % sheetStep == 0)
+                    sheet.add(frame.time, frame.pixels);
+                progress.update(frame.index + 1);
+            });
+            playTimeline(panel, host, options->script, script, options->seconds, [&](double t) { recorder.recordUntil(t); });
+            recorder.finish();
+        }
 
-        // A sheet of up to 24 frames spread evenly over the recording.
-        const auto& frames = recorder.frames();
-        std::vector<std::pair<double, std::filesystem::path>> chosen;
-        std::size_t step = std::max<std::size_t>(1, (frames.size() + 23) / 24);
-        for (std::size_t i = 0; i < frames.size(); i += step)
-            chosen.emplace_back(frames[i].time, frames[i].path);
-        recorder.folder().write("contact-sheet.png", encodePng(makeContactSheet(chosen, 6)), WriteMode::Durable);
-        std::string shown = printableArgument(recorder.folder().path().string());
-        std::cout << "wrote " << frames.size() << " frames to " << shown << "/frame-*.png and the contact sheet " << shown << "/contact-sheet.png\n";
+        std::string shown = printableArgument(options->out);
+        if (folder) {
+            folder->folder().write("contact-sheet.png", encodePng(sheet.render()), WriteMode::Durable);
+            std::cout << "wrote " << recorder.frameCount() << " frames to " << shown << "/frame-*.png and the contact sheet " << shown << "/contact-sheet.png\n";
+        } else {
+            std::cout << "wrote " << recorder.frameCount() << " frames (" << recorder.drawnFrameCount() << " of them new pictures) to " << shown << '\n';
+        }
         return kExitSuccess;
     };
     return { command, run };
@@ -122,24 +175,28 @@ Subcommand addSnapshotCommand(CLI::App& app, CommonOptions& common)
         double at { 0 };
         std::string out;
         std::string script;
+        std::optional<int> quality;
     };
     auto options = std::make_shared<Options>();
     auto* command = app.add_subcommand("snapshot", "Write one frame of the panel at a time on the virtual clock");
     addCommonOptions(*command, common);
     command->add_option("--at", options->at, "The time of the frame, in seconds")->required();
-    command->add_option("--out", options->out, "The PNG file to write (never in the home or photo folders)")->required()->check(notEmpty());
+    command->add_option("--out", options->out, "The picture to write, PNG or JPEG by its extension: .png, .jpg or .jpeg (never in the home or photo folders)")->required()->check(notEmpty());
     command->add_option("--script", options->script, "A host script played as a timeline, as for record")->check(notEmpty());
+    command->add_option("--quality", options->quality, "Quality of a JPEG, 1 to 100 (default 90)");
 
     auto run = [options, &common] {
         if (!(options->at >= 0 && options->at <= kMaximumSeconds))
             throw UsageError("--at: must be from 0 to " + std::to_string(int(kMaximumSeconds)));
+        OutputFormat format = pictureFormatFor("--out", options->out);
+        int quality = qualityFor(format, options->quality);
         HostOptions host = hostOptions(common);
         OutputFile out = OutputFile::prepare(options->out, ProtectedPlaces::forHost(host));
         std::string script = options->script.empty() ? "" : readScript(options->script);
         Panel panel(host);
         playTimeline(panel, host, options->script, script, options->at, [&](double t) { panel.context().runLoop().runUntil(t); });
         Renderer renderer;
-        out.write(encodePng(renderSnapshot(panel, renderer, host.scale)));
+        out.write(encodePicture(renderSnapshot(panel, renderer, host.scale), format, quality));
         std::cout << "wrote " << printableArgument(options->out) << '\n';
         return kExitSuccess;
     };

@@ -2,6 +2,7 @@
 
 #include "host/OutputFolder.h"
 #include "host/Recorder.h"
+#include "render/PngEncoder.h"
 
 namespace orvessa {
 

@@ -86,9 +86,7 @@ int runCommand(int argc, char** argv)
     return kExitUsage;
 }
 
-}
-
-int main(int argc, char** argv)
+int runAndFlush(int argc, char** argv)
 {
     int status = runCommand(argc, argv);
     releaseFontCaches();
@@ -99,4 +97,17 @@ int main(int argc, char** argv)
         status = kExitFailure;
     }
     return status;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    try {
+        return runAndFlush(argc, argv);
+    } catch (...) {
+        // What escapes even the subcommands' reporting (memory running out while printing a
+        // failure) still ends as a failure, not an abort.
+        return kExitFailure;
+    }
 }

@@ -10,6 +10,7 @@ fi
 "$build/bench/image_list_bench"
 "$build/bench/image_decode_bench" 2>/dev/null || true
 "$build/bench/render_bench" 2>/dev/null || true
+"$build/bench/frame_encode_bench" 2>/dev/null || true
 "$build/bench/slide_step_bench" --benchmark_filter=peakMemory > /dev/null
 "$build/bench/slide_step_bench" --benchmark_filter='slideStep|turbo|vips'
 "$build/bench/slide_step_bench" --benchmark_filter=peakMemory

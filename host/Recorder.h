@@ -1,46 +1,54 @@
 #pragma once
 
-#include "host/OutputFolder.h"
+#include "host/FrameSink.h"
 #include "render/Renderer.h"
 
-#include <filesystem>
 #include <functional>
-#include <string>
-#include <vector>
+#include <memory>
 
 namespace orvessa {
 
 class Panel;
 
-// Plays the panel on its virtual clock and writes a numbered PNG every 1/fps seconds of virtual
-// time into its folder: frame-00000.png at 0.0 s, frame-00001.png at 1/fps, and so on.
+// Plays the panel on its virtual clock and gives its sink a frame every 1/fps seconds of virtual
+// time: frame 0 at 0.0 s, frame 1 at 1/fps, and so on. A frame the renderer says would repeat the
+// last one drawn is neither drawn nor encoded again: the sink hears it is a repeat.
 class Recorder {
 public:
-    struct WrittenFrame {
+    // What the observer hears of each frame, drawn or repeated, as it is given to the sink.
+    struct ShownFrame {
+        long index;
         double time;
-        std::filesystem::path path;
+        const Frame& pixels;
+        bool repeated;
     };
 
-    Recorder(Panel&, OutputFolder, double fps, float scale);
+    Recorder(Panel&, FrameSink&, double fps, float scale);
 
-    // Runs the panel to time t, writing every frame due before t. `onFrame` hears of each one.
-    // Throws OutputError when a frame cannot be written.
+    // How many frames a recording of `seconds` holds: those due before it ends.
+    static long framesBefore(double seconds, double fps);
+
+    // Runs the panel to time t, giving the sink every frame due before t. Throws what the sink
+    // throws (OutputError when a frame cannot be written); the recording stops there.
     void recordUntil(double t);
-    void setFrameObserver(std::function<void(const WrittenFrame&)> observer) { m_onFrame = std::move(observer); }
+    // Completes the sink's output after the frames given so far.
+    void finish();
+    void setFrameObserver(std::function<void(const ShownFrame&)> observer) { m_onFrame = std::move(observer); }
 
-    const std::vector<WrittenFrame>& frames() const { return m_frames; }
+    long frameCount() const { return m_nextFrame; }
+    long drawnFrameCount() const { return m_drawnFrames; }
     double nextFrameTime() const { return double(m_nextFrame) / m_fps; }
-    const OutputFolder& folder() const { return m_folder; }
 
 private:
     Panel& m_panel;
+    FrameSink& m_sink;
     Renderer m_renderer;
-    OutputFolder m_folder;
     double m_fps;
     float m_scale;
     long m_nextFrame { 0 };
-    std::vector<WrittenFrame> m_frames;
-    std::function<void(const WrittenFrame&)> m_onFrame;
+    long m_drawnFrames { 0 };
+    std::shared_ptr<const Frame> m_lastFrame; // Shared with the sink while it encodes it.
+    std::function<void(const ShownFrame&)> m_onFrame;
 };
 
 // The panel's window as it is now, with its alerts.

@@ -57,7 +57,7 @@ std::optional<std::string> DeviceFilesystem::normalize(const std::string& device
     return normalized.empty() ? "/" : normalized;
 }
 
-void DeviceFilesystem::mount(std::string devicePath, std::filesystem::path hostFolder)
+void DeviceFilesystem::mount(const std::string& devicePath, std::filesystem::path hostFolder)
 {
     std::string normalized = normalize(devicePath).value_or(devicePath);
     std::erase_if(m_mounts, [&](const Mount& m) { return m.devicePath == normalized; });

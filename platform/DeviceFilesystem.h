@@ -20,10 +20,10 @@ public:
 
     // A later mount at the same device path replaces the earlier one. An empty host folder mounts
     // nothing, as mountNothing does.
-    void mount(std::string devicePath, std::filesystem::path hostFolder);
+    void mount(const std::string& devicePath, std::filesystem::path hostFolder);
     // Everything at or below the device path resolves to nothing (a missing file) unless a longer
     // mount covers it: a home with no files of its own, under which a photo folder can still be mounted.
-    void mountNothing(std::string devicePath) { mount(std::move(devicePath), {}); }
+    void mountNothing(const std::string& devicePath) { mount(devicePath, {}); }
     const std::vector<Mount>& mounts() const { return m_mounts; }
 
     std::optional<std::filesystem::path> resolve(const std::string& devicePath) const;

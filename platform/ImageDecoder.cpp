@@ -104,7 +104,7 @@ std::optional<ImageFile::Bytes> ImageFile::readAll(std::uint64_t maxBytes) const
 
 // ImageFileReader
 
-static constexpr std::size_t kReaderBufferBytes = 64 * 1024;
+static constexpr std::size_t kReaderBufferBytes = std::size_t { 64 } * 1024;
 
 bool ImageFileReader::refill()
 {
@@ -270,7 +270,7 @@ void RowDownscaler::addRow(const std::uint8_t* rgba)
             b = multiplyAlpha(b, a);
         }
         const Column& column = m_columns[static_cast<std::size_t>(x)];
-        std::uint32_t* out = sums + column.output * 4;
+        std::uint32_t* out = sums + std::size_t { column.output } * 4;
         out[0] += r * column.weight;
         out[1] += g * column.weight;
         out[2] += b * column.weight;

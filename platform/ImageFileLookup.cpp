@@ -15,7 +15,9 @@ std::vector<ImageFileCandidate> imageFileCandidates(const DeviceFilesystem& file
         for (int s = 3; s >= 2; --s) {
             if (screenScale < float(s))
                 continue;
-            if (auto host = filesystem.resolve(stem + "@" + std::to_string(s) + "x" + extension))
+            std::string variant = stem;
+            variant.append("@").append(std::to_string(s)).append("x").append(extension);
+            if (auto host = filesystem.resolve(variant))
                 found.push_back({ *host, float(s) });
         }
     }

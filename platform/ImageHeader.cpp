@@ -55,7 +55,7 @@ public:
         const bool inWindow = m_loaded && offset >= m_windowStart && offset <= windowEnd
             && (offset + length <= windowEnd || m_windowReachesEnd);
         if (!inWindow) {
-            m_window.resize(std::max<std::size_t>(length, 64 * 1024));
+            m_window.resize(std::max(length, std::size_t { 64 } * 1024));
             const std::size_t n = m_file.readAt(offset, m_window.data(), m_window.size());
             m_windowReachesEnd = n < m_window.size();
             m_window.resize(n);

@@ -14,12 +14,12 @@
 
 namespace {
 
-constexpr std::size_t kSourceBufferBytes = 64 * 1024;
+constexpr std::size_t kSourceBufferBytes = std::size_t { 64 } * 1024;
 // What libjpeg allocates beside the coefficients: tables, and row buffers that for the widest
 // picture (65,500 pixels, four components, a few rows) come to a few megabytes.
 constexpr std::uint64_t kLibjpegWorkingBytes = 16u << 20;
 constexpr int kStripRows = 16;
-constexpr std::uint64_t kCoefficientBlockBytes = 64 * 2; // An 8x8 block of 16-bit coefficients.
+constexpr std::uint64_t kCoefficientBlockBytes = std::uint64_t { 64 } * 2; // An 8x8 block of 16-bit coefficients.
 static_assert(sizeof(JBLOCK) == kCoefficientBlockBytes);
 
 // Everything a decode keeps across libjpeg's callbacks.
@@ -249,8 +249,10 @@ std::uint64_t jpegCoefficientBytes(const JpegLayout& layout)
         const auto& sampling = layout.sampling[static_cast<std::size_t>(i)];
         const std::uint64_t h = static_cast<std::uint64_t>(std::max(sampling.horizontal, 1));
         const std::uint64_t v = static_cast<std::uint64_t>(std::max(sampling.vertical, 1));
-        const std::uint64_t blocksWide = (static_cast<std::uint64_t>(layout.width) * h + 8 * maxHorizontal - 1) / (8 * maxHorizontal);
-        const std::uint64_t blocksHigh = (static_cast<std::uint64_t>(layout.height) * v + 8 * maxVertical - 1) / (8 * maxVertical);
+        const std::uint64_t mcuWidth = 8 * static_cast<std::uint64_t>(maxHorizontal);
+        const std::uint64_t mcuHeight = 8 * static_cast<std::uint64_t>(maxVertical);
+        const std::uint64_t blocksWide = (static_cast<std::uint64_t>(layout.width) * h + mcuWidth - 1) / mcuWidth;
+        const std::uint64_t blocksHigh = (static_cast<std::uint64_t>(layout.height) * v + mcuHeight - 1) / mcuHeight;
         total += roundUp(blocksWide, h) * roundUp(blocksHigh, v) * kCoefficientBlockBytes;
     }
     return total;

@@ -180,7 +180,7 @@ std::optional<DecodedImage> decodePng(const ImageFile& file, int targetWidth, in
     decode.targetWidth = targetWidth;
     decode.targetHeight = targetHeight;
     png_set_progressive_read_fn(read.png(), &decode, onInfo, onRow, onEnd);
-    std::vector<std::uint8_t> buffer(64 * 1024);
+    std::vector<std::uint8_t> buffer(std::size_t { 64 } * 1024);
     pushFile(read.png(), read.info(), file, buffer.data(), buffer.size());
 
     if (!decode.image)

@@ -151,7 +151,7 @@ std::optional<double> parseDate(std::string_view text)
     if (hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
     std::int64_t days = daysFromCivil(year, month, day) - daysFromCivil(2001, 1, 1);
-    return static_cast<double>(days * 86400 + hour * 3600 + minute * 60 + second);
+    return static_cast<double>(days * 86400 + std::int64_t { hour } * 3600 + std::int64_t { minute } * 60 + second);
 }
 
 // Base64 with blanks allowed anywhere and padding optional; any other character fails.

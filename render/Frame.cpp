@@ -76,33 +76,4 @@ std::uint32_t Frame::pixel(int x, int y) const
     return word;
 }
 
-namespace {
-
-cairo_status_t appendToVector(void* closure, const unsigned char* data, unsigned int length)
-{
-    // No exception may cross cairo's C frames.
-    try {
-        auto* bytes = static_cast<std::vector<std::uint8_t>*>(closure);
-        bytes->insert(bytes->end(), data, data + length);
-        return CAIRO_STATUS_SUCCESS;
-    } catch (...) {
-        return CAIRO_STATUS_NO_MEMORY;
-    }
-}
-
-}
-
-std::vector<std::uint8_t> encodePng(const Frame& frame)
-{
-    if (!frame.surface())
-        throw std::runtime_error("cannot encode a PNG: the picture is empty");
-    std::vector<std::uint8_t> bytes;
-    // A PNG of flat panel art is rarely more than a byte a pixel.
-    bytes.reserve(std::size_t(frame.width()) * std::size_t(frame.height()));
-    cairo_status_t status = cairo_surface_write_to_png_stream(frame.surface(), appendToVector, &bytes);
-    if (status != CAIRO_STATUS_SUCCESS)
-        throw std::runtime_error(std::string("cannot encode a PNG: ") + cairo_status_to_string(status));
-    return bytes;
-}
-
 }

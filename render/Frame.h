@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 typedef struct _cairo_surface cairo_surface_t;
 
@@ -39,10 +38,5 @@ private:
     int m_width { 0 };
     int m_height { 0 };
 };
-
-// The frame as the bytes of a PNG file (8-bit RGBA, or RGB when opaque). Writing them anywhere is
-// the host's business. Throws std::runtime_error for an empty frame or when encoding fails.
-// NOTE: Safe on any thread, provided nothing draws into the frame meanwhile.
-std::vector<std::uint8_t> encodePng(const Frame&);
 
 }

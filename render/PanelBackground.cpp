@@ -1,6 +1,7 @@
 #include "render/PanelBackground.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -28,21 +29,28 @@ SurfacePointer makeBackground(int width, int height, float scale)
     cairo_surface_flush(surface.get());
     unsigned char* data = cairo_image_surface_get_data(surface.get());
     int stride = cairo_image_surface_get_stride(surface.get());
+    // Every channel plus a grain of -2 to 2, clamped: looked up, as this runs for every pixel of a
+    // frame before the first one can be drawn.
+    std::array<std::array<std::uint8_t, 256>, 5> grained {};
+    for (std::size_t row = 0; row < grained.size(); ++row) {
+        int grain = int(row) - 2;
+        for (std::size_t channel = 0; channel < grained[row].size(); ++channel)
+            grained[row][channel] = std::uint8_t(std::clamp(int(channel) + grain, 0, 255));
+    }
     std::uint32_t seed = 0x9e3779b9u;
     for (int y = 0; y < height; ++y) {
         int thread = (y / std::max(1, int(scale))) % 3 == 0 ? 2 : 0;
-        unsigned char* row = data + std::ptrdiff_t(y) * stride;
-        for (int x = 0; x < width; ++x) {
+        unsigned char* pixel = data + std::ptrdiff_t(y) * stride;
+        for (int x = 0; x < width; ++x, pixel += 4) {
             seed = seed * 1664525u + 1013904223u;
             int grain = (int(seed >> 29) - 4 + thread) / 2; // At most two levels either way.
+            int row = grain + 2;
+            const auto& add = grained[std::size_t(row)];
+            // The words are native-endian ARGB; alpha is whichever byte holds bits 24 to 31.
             std::uint32_t word;
-            std::memcpy(&word, row + std::ptrdiff_t(x) * 4, sizeof word);
-            std::uint32_t out = 0xff000000u;
-            for (int shift = 0; shift < 24; shift += 8) {
-                int channel = int((word >> shift) & 0xff) + grain;
-                out |= std::uint32_t(std::clamp(channel, 0, 255)) << shift;
-            }
-            std::memcpy(row + std::ptrdiff_t(x) * 4, &out, sizeof out);
+            std::memcpy(&word, pixel, sizeof word);
+            std::uint32_t out = 0xff000000u | std::uint32_t(add[(word >> 16) & 0xff]) << 16 | std::uint32_t(add[(word >> 8) & 0xff]) << 8 | add[word & 0xff];
+            std::memcpy(pixel, &out, sizeof out);
         }
     }
     cairo_surface_mark_dirty(surface.get());

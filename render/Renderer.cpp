@@ -96,8 +96,12 @@ Frame Renderer::render(const UIWindow& window, const std::vector<std::shared_ptr
     } else {
         if (cairo_surface_t* background = caches.background.pixels(frame.width(), frame.height(), scale))
             copyPixels(background, frame.surface());
-        if (cairo_surface_t* kept = backdrop.keep(views, settled, frame.width(), frame.height(), scale, frameNumber))
-            drawer.keepPixelsBefore(settled, kept);
+        // Kept only from a renderer's second frame on: one that draws a single picture would copy
+        // the pixels for nothing.
+        if (frameNumber > 1) {
+            if (cairo_surface_t* kept = backdrop.keep(views, settled, frame.width(), frame.height(), scale, frameNumber))
+                drawer.keepPixelsBefore(settled, kept);
+        }
     }
 
     cairo_scale(cr, scale, scale);

@@ -79,7 +79,10 @@ std::vector<std::string> wrapText(cairo_t* cr, const std::string& text, double w
             position = wordEnd == std::string::npos ? paragraph.size() : wordEnd + 1;
             if (word.empty())
                 continue;
-            std::string candidate = line.empty() ? word : line + " " + word;
+            std::string candidate = line;
+            if (!candidate.empty())
+                candidate += ' ';
+            candidate += word;
             if (textWidth(cr, candidate) <= width) {
                 line = std::move(candidate);
                 continue;

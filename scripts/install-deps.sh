@@ -8,8 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libgif-dev libexif-dev
   libpugixml-dev libcairo2-dev libfontconfig-dev libsdl2-dev nlohmann-json3-dev libcli11-dev
+  libdeflate-dev libwebp-dev
   libplist-utils xvfb xauth
-  clang-format
+  clang-format clang-tidy
   help2man dpkg-dev file lintian
   clang libclang-rt-14-dev
 )

@@ -1,4 +1,5 @@
 #include "render/Frame.h"
+#include "render/PngEncoder.h"
 
 #include <gtest/gtest.h>
 

@@ -407,7 +407,9 @@ TEST_F(ViewDrawing, KeptPixelsFollowEveryChangeToSettledViews)
 
     const std::vector<std::pair<const char*, std::function<void()>>> changes {
         { "first frame", [] {} },
+        // A renderer keeps pixels from its second frame on, so the third is the first to reuse them.
         { "nothing", [] {} },
+        { "nothing again", [] {} },
         { "background colour", [&] { row->setBackgroundColor(UIColor { 0.5f, 0.1f, 0.1f, 1 }); } },
         { "alpha", [&] { picture->setAlpha(0.5f); } },
         { "image", [&] { picture->setImage(otherImage); } },

@@ -1,0 +1,160 @@
+#include "render/PngEncoder.h"
+
+#include "render/FramePixels.h"
+
+#include <libdeflate.h>
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace orvessa {
+
+namespace {
+
+constexpr std::array<std::uint8_t, 8> kSignature { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
+// PNG allows chunks up to 2^31 - 1 bytes; a frame's data is split long before that.
+constexpr std::size_t kMaximumChunk = std::size_t(1) << 30;
+
+enum ColourType : std::uint8_t {
+    Rgb = 2,
+    Rgba = 6,
+};
+
+void appendBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value)
+{
+    out.push_back(std::uint8_t(value >> 24));
+    out.push_back(std::uint8_t(value >> 16));
+    out.push_back(std::uint8_t(value >> 8));
+    out.push_back(std::uint8_t(value));
+}
+
+void appendChunk(std::vector<std::uint8_t>& out, const char (&type)[5], const std::uint8_t* data, std::size_t length)
+{
+    appendBigEndian(out, std::uint32_t(length));
+    std::size_t typeAt = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data, data + length);
+    // The CRC covers the type and the data.
+    appendBigEndian(out, libdeflate_crc32(0, out.data() + typeAt, length + 4));
+}
+
+std::uint8_t paeth(std::uint8_t left, std::uint8_t up, std::uint8_t upLeft)
+{
+    int estimate = int(left) + int(up) - int(upLeft);
+    int toLeft = std::abs(estimate - int(left));
+    int toUp = std::abs(estimate - int(up));
+    int toUpLeft = std::abs(estimate - int(upLeft));
+    if (toLeft <= toUp && toLeft <= toUpLeft)
+        return left;
+    if (toUp <= toUpLeft)
+        return up;
+    return upLeft;
+}
+
+// Writes the filter type byte and the filtered row. `previous` is all zeros for the first row.
+void filterRow(PngRowFilter filter, const std::uint8_t* row, const std::uint8_t* previous, std::size_t length, std::size_t pixelBytes, std::uint8_t* out)
+{
+    switch (filter) {
+    case PngRowFilter::None:
+        out[0] = 0;
+        std::memcpy(out + 1, row, length);
+        return;
+    case PngRowFilter::Sub:
+        out[0] = 1;
+        for (std::size_t i = 0; i < length; ++i)
+            out[1 + i] = std::uint8_t(row[i] - (i >= pixelBytes ? row[i - pixelBytes] : 0));
+        return;
+    case PngRowFilter::Up:
+        out[0] = 2;
+        for (std::size_t i = 0; i < length; ++i)
+            out[1 + i] = std::uint8_t(row[i] - previous[i]);
+        return;
+    case PngRowFilter::Paeth:
+        out[0] = 4;
+        for (std::size_t i = 0; i < length; ++i) {
+            std::uint8_t left = i >= pixelBytes ? row[i - pixelBytes] : 0;
+            std::uint8_t upLeft = i >= pixelBytes ? previous[i - pixelBytes] : 0;
+            out[1 + i] = std::uint8_t(row[i] - paeth(left, previous[i], upLeft));
+        }
+        return;
+    case PngRowFilter::Adaptive:
+        break;
+    }
+    // Each candidate scored by the sum of its bytes read as signed, the smallest kept.
+    std::vector<std::uint8_t> candidate(length + 1);
+    unsigned long best = ~0ul;
+    for (PngRowFilter type : { PngRowFilter::None, PngRowFilter::Sub, PngRowFilter::Up, PngRowFilter::Paeth }) {
+        filterRow(type, row, previous, length, pixelBytes, candidate.data());
+        unsigned long score = 0;
+        for (std::size_t i = 1; i <= length; ++i)
+            score += unsigned(std::abs(int(std::int8_t(candidate[i]))));
+        if (score < best) {
+            best = score;
+            std::memcpy(out, candidate.data(), length + 1);
+        }
+    }
+}
+
+struct CompressorDeleter {
+    void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
+};
+
+}
+
+std::vector<std::uint8_t> encodePng(const Frame& frame, const PngSettings& settings)
+{
+    if (settings.level < 0 || settings.level > 12)
+        throw std::invalid_argument("PNG compression level " + std::to_string(settings.level) + " is not from 0 to 12");
+    FramePixels pixels(frame);
+    bool opaque = pixels.isOpaque();
+    std::size_t pixelBytes = opaque ? 3 : 4;
+    std::size_t rowBytes = std::size_t(pixels.width()) * pixelBytes;
+    std::size_t height = std::size_t(pixels.height());
+
+    // The filtered rows, each after its filter byte, as the image data's zlib stream holds them.
+    // Left uninitialised: every byte is written, and untouched memory costs the process nothing.
+    std::size_t filteredSize = height * (rowBytes + 1);
+    auto filtered = std::make_unique_for_overwrite<std::uint8_t[]>(filteredSize);
+    std::vector<std::uint8_t> rows(2 * rowBytes);
+    std::uint8_t* previous = rows.data();
+    std::uint8_t* current = rows.data() + rowBytes;
+    for (std::size_t y = 0; y < height; ++y) {
+        if (opaque)
+            packRgb(pixels.row(int(y)), current);
+        else
+            packRgba(pixels.row(int(y)), current);
+        filterRow(settings.filter, current, previous, rowBytes, pixelBytes, filtered.get() + y * (rowBytes + 1));
+        std::swap(previous, current);
+    }
+
+    std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(libdeflate_alloc_compressor(settings.level));
+    if (!compressor)
+        throw std::runtime_error("cannot encode a PNG: no memory for the compressor");
+    // The bound is never reached by much, so most of this buffer is never touched.
+    std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), filteredSize);
+    auto compressed = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
+    std::size_t compressedSize = libdeflate_zlib_compress(compressor.get(), filtered.get(), filteredSize, compressed.get(), bound);
+    if (compressedSize == 0)
+        throw std::runtime_error("cannot encode a PNG: the compressor failed");
+    filtered.reset();
+
+    std::vector<std::uint8_t> out;
+    out.reserve(compressedSize + 64 + 12 * (compressedSize / kMaximumChunk));
+    out.insert(out.end(), kSignature.begin(), kSignature.end());
+    std::vector<std::uint8_t> header;
+    appendBigEndian(header, std::uint32_t(pixels.width()));
+    appendBigEndian(header, std::uint32_t(pixels.height()));
+    // 8 bits a sample; deflate, adaptive filtering, no interlace.
+    header.insert(header.end(), { 8, opaque ? Rgb : Rgba, 0, 0, 0 });
+    appendChunk(out, "IHDR", header.data(), header.size());
+    for (std::size_t at = 0; at < compressedSize; at += kMaximumChunk)
+        appendChunk(out, "IDAT", compressed.get() + at, std::min(kMaximumChunk, compressedSize - at));
+    appendChunk(out, "IEND", nullptr, 0);
+    return out;
+}
+
+}

@@ -1,0 +1,220 @@
+#include "render/ReadBack.h"
+
+#include "render/AnimatedWebP.h"
+#include "render/JpegEncoder.h"
+#include "render/PngEncoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+using orvessa::Frame;
+
+// Straight colour of the test pattern at a pixel: gradients, a hashed grain and, when asked, alpha
+// that runs from fully transparent on the left to opaque on the right.
+struct Straight {
+    int r, g, b, a;
+};
+
+Straight patternAt(int x, int y, bool translucent, int shift = 0)
+{
+    unsigned hash = unsigned(x * 7919 + y * 104729 + shift * 31) * 2654435761u;
+    int grain = int(hash >> 28) - 8;
+    Straight colour { std::clamp((x * 255) / 40 + grain + shift, 0, 255), std::clamp((y * 255) / 30 - grain, 0, 255), (x * y + shift) % 256, 255 };
+    if (translucent)
+        colour.a = std::clamp(x * 255 / 39, 0, 255);
+    return colour;
+}
+
+// Sets the frame's words directly, premultiplied as cairo keeps them.
+Frame patternFrame(int width, int height, bool translucent, int shift = 0)
+{
+    Frame frame(width, height);
+    cairo_surface_flush(frame.surface());
+    unsigned char* data = cairo_image_surface_get_data(frame.surface());
+    int stride = cairo_image_surface_get_stride(frame.surface());
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            Straight c = patternAt(x, y, translucent, shift);
+            auto premultiplied = [&](int channel) { return std::uint32_t((channel * c.a + 127) / 255); };
+            std::uint32_t word = std::uint32_t(c.a) << 24 | premultiplied(c.r) << 16 | premultiplied(c.g) << 8 | premultiplied(c.b);
+            std::memcpy(data + std::ptrdiff_t(y) * stride + x * 4, &word, 4);
+        }
+    }
+    cairo_surface_mark_dirty(frame.surface());
+    return frame;
+}
+
+// The frame's own pixels, un-premultiplied, as a file should hold them.
+Straight frameColour(const Frame& frame, int x, int y)
+{
+    std::uint32_t word = frame.pixel(x, y);
+    int a = int(word >> 24);
+    auto straight = [a](std::uint32_t channel) { return a == 0 ? 0 : std::min(255, int((channel & 0xff) * 255 + unsigned(a) / 2) / a); };
+    return { straight(word >> 16), straight(word >> 8), straight(word), a };
+}
+
+TEST(PngEncoder, EverySettingDecodesToTheExactPixelsAsRgbWhenOpaque)
+{
+    Frame frame = patternFrame(40, 30, false);
+    for (int level : { 0, 1, 6, 12 }) {
+        for (auto filter : { orvessa::PngRowFilter::None, orvessa::PngRowFilter::Sub, orvessa::PngRowFilter::Up, orvessa::PngRowFilter::Paeth, orvessa::PngRowFilter::Adaptive }) {
+            auto bytes = orvessa::encodePng(frame, { level, filter });
+            SCOPED_TRACE("level " + std::to_string(level) + ", filter " + std::to_string(int(filter)));
+            EXPECT_EQ(read_back::pngColourType(bytes), 2) << "opaque frames need no alpha";
+            auto picture = read_back::png(bytes);
+            ASSERT_TRUE(picture);
+            ASSERT_EQ(picture->width, 40);
+            ASSERT_EQ(picture->height, 30);
+            int wrong = 0;
+            for (int y = 0; y < 30; ++y) {
+                for (int x = 0; x < 40; ++x) {
+                    Straight expected = frameColour(frame, x, y);
+                    const std::uint8_t* got = picture->at(x, y);
+                    wrong += got[0] != expected.r || got[1] != expected.g || got[2] != expected.b || got[3] != 255;
+                }
+            }
+            EXPECT_EQ(wrong, 0);
+        }
+    }
+}
+
+TEST(PngEncoder, TranslucentPixelsAreWrittenStraightWithTheirAlpha)
+{
+    Frame frame = patternFrame(40, 30, true);
+    auto bytes = orvessa::encodePng(frame);
+    EXPECT_EQ(read_back::pngColourType(bytes), 6);
+    auto picture = read_back::png(bytes);
+    ASSERT_TRUE(picture);
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            Straight expected = frameColour(frame, x, y);
+            const std::uint8_t* got = picture->at(x, y);
+            ASSERT_EQ(got[3], expected.a) << x << ", " << y;
+            if (expected.a == 0)
+                continue;
+            // Straight colours from premultiplied ones: exact up to cairo's own rounding.
+            EXPECT_EQ(got[0], expected.r) << x << ", " << y;
+            EXPECT_EQ(got[1], expected.g) << x << ", " << y;
+            EXPECT_EQ(got[2], expected.b) << x << ", " << y;
+            // And close to what was meant before premultiplying, where alpha leaves the precision.
+            if (expected.a > 128) {
+                EXPECT_NEAR(got[0], patternAt(x, y, true).r, 1) << x << ", " << y;
+            }
+        }
+    }
+}
+
+TEST(PngEncoder, EqualPixelsMakeEqualBytesAndBadInputIsRefused)
+{
+    EXPECT_EQ(orvessa::encodePng(patternFrame(33, 17, true)), orvessa::encodePng(patternFrame(33, 17, true)));
+    EXPECT_NE(orvessa::encodePng(patternFrame(33, 17, true)), orvessa::encodePng(patternFrame(33, 17, true, 1)));
+    Frame frame(2, 2);
+    Frame taken(std::move(frame));
+    EXPECT_THROW(orvessa::encodePng(frame), std::runtime_error); // NOLINT(bugprone-use-after-move): the moved-from state is the point.
+    EXPECT_THROW(orvessa::encodePng(taken, { -1, orvessa::PngRowFilter::None }), std::invalid_argument);
+    EXPECT_THROW(orvessa::encodePng(taken, { 13, orvessa::PngRowFilter::None }), std::invalid_argument);
+}
+
+TEST(JpegEncoder, DecodesCloseToTheFrameAndQualityTradesSizeForFidelity)
+{
+    Frame frame = patternFrame(64, 48, false);
+    auto meanError = [&](const std::vector<std::uint8_t>& bytes) {
+        auto picture = read_back::jpeg(bytes);
+        EXPECT_TRUE(picture);
+        if (!picture)
+            return 1000.0;
+        EXPECT_EQ(picture->width, 64);
+        EXPECT_EQ(picture->height, 48);
+        long total = 0;
+        for (int y = 0; y < 48; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                Straight expected = frameColour(frame, x, y);
+                const std::uint8_t* got = picture->at(x, y);
+                total += std::abs(got[0] - expected.r) + std::abs(got[1] - expected.g) + std::abs(got[2] - expected.b);
+            }
+        }
+        return double(total) / (64 * 48 * 3);
+    };
+    auto best = orvessa::encodeJpeg(frame, 100);
+    auto usual = orvessa::encodeJpeg(frame);
+    auto poor = orvessa::encodeJpeg(frame, 10);
+    EXPECT_LT(meanError(best), 2.0);
+    EXPECT_LT(meanError(usual), 6.0);
+    EXPECT_GT(meanError(poor), meanError(usual));
+    EXPECT_LT(poor.size(), usual.size());
+    EXPECT_LT(usual.size(), best.size());
+    EXPECT_THROW(orvessa::encodeJpeg(frame, 0), std::invalid_argument);
+    EXPECT_THROW(orvessa::encodeJpeg(frame, 101), std::invalid_argument);
+}
+
+TEST(JpegEncoder, TranslucentPixelsComeOutAsIfOverBlack)
+{
+    Frame frame(16, 16);
+    cairo_t* cr = cairo_create(frame.surface());
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.5);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    auto picture = read_back::jpeg(orvessa::encodeJpeg(frame, 100));
+    ASSERT_TRUE(picture);
+    EXPECT_NEAR(picture->at(8, 8)[0], 128, 2);
+    EXPECT_NEAR(picture->at(8, 8)[2], 128, 2);
+}
+
+TEST(AnimatedWebP, FramesAndTheirDurationsReadBackExactly)
+{
+    // Three pictures, the second held for three frame times: added once, it simply lasts longer.
+    Frame first = patternFrame(40, 30, false, 0);
+    Frame second = patternFrame(40, 30, false, 90);
+    Frame third = patternFrame(40, 30, false, 180);
+    orvessa::AnimatedWebP animation(40, 30, 90);
+    animation.addFrame(first, 0);
+    animation.addFrame(second, 33);
+    animation.addFrame(third, 133);
+    EXPECT_EQ(animation.frameCount(), 3u);
+    auto decoded = read_back::webp(animation.finish(167));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->width, 40);
+    EXPECT_EQ(decoded->height, 30);
+    EXPECT_EQ(decoded->loopCount, 0) << "loops for ever";
+    EXPECT_EQ(decoded->endsMs, (std::vector<int> { 33, 133, 167 }));
+    ASSERT_EQ(decoded->frames.size(), 3u);
+    // Lossy, so each frame is compared on average.
+    const Frame* sources[] = { &first, &second, &third };
+    for (std::size_t i = 0; i < 3; ++i) {
+        long total = 0;
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                Straight expected = frameColour(*sources[i], x, y);
+                const std::uint8_t* got = decoded->frames[i].at(x, y);
+                total += std::abs(got[0] - expected.r) + std::abs(got[1] - expected.g) + std::abs(got[2] - expected.b);
+                EXPECT_EQ(got[3], 255);
+            }
+        }
+        EXPECT_LT(double(total) / (40 * 30 * 3), 12.0) << "frame " << i;
+    }
+}
+
+TEST(AnimatedWebP, RefusesWhatWouldBreakTheTimeline)
+{
+    EXPECT_THROW(orvessa::AnimatedWebP(0, 10), std::invalid_argument);
+    EXPECT_THROW(orvessa::AnimatedWebP(16384, 10), std::invalid_argument);
+    EXPECT_THROW(orvessa::AnimatedWebP(10, 10, 0), std::invalid_argument);
+    EXPECT_THROW(orvessa::AnimatedWebP(10, 10, 80, 7), std::invalid_argument);
+    orvessa::AnimatedWebP animation(10, 10);
+    EXPECT_THROW(animation.finish(10), std::logic_error) << "no frame yet";
+    animation.addFrame(patternFrame(10, 10, false), 0);
+    EXPECT_THROW(animation.addFrame(patternFrame(10, 10, false), 0), std::invalid_argument) << "the same timestamp again";
+    EXPECT_THROW(animation.addFrame(patternFrame(12, 10, false), 50), std::invalid_argument) << "another size";
+    EXPECT_THROW(animation.finish(0), std::invalid_argument) << "ends before its last frame";
+    EXPECT_FALSE(animation.finish(50).empty());
+    EXPECT_THROW(animation.addFrame(patternFrame(10, 10, false), 100), std::logic_error);
+}
+
+}
