@@ -6,15 +6,11 @@
 #include <algorithm>
 #include <atomic>
 #include <new>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
 std::atomic<std::size_t> s_liveRequests { 0 };
 
-// A worker yields to the UI thread on a busy machine: a frame must never wait for a later photo.
-constexpr int kWorkerNiceness = 10;
 // Failed decodes cost no bytes, so the number of pictures kept is bounded too.
 constexpr std::size_t kMaxKept = 64;
 
@@ -210,8 +206,8 @@ std::size_t DecodeService::keptBytes() const
 
 void DecodeService::work()
 {
-    // Only this thread's priority: on Linux a thread is a process to setpriority.
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNiceness);
+    // NOTE: At the UI thread's own priority. A lower one starves the worker on a busy machine until
+    // the step that needs its photo comes and waits for it; a host asks while nothing moves instead.
     for (;;) {
         std::unique_ptr<Request> request;
         {

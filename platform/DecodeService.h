@@ -26,11 +26,10 @@ struct ImageFileCandidate;
 // on the UI thread when first drawn, and nothing outlives its image.
 //
 // Decoded pictures are kept in a small cache keyed by the file's identity and the pixel size asked
-// for, within a byte budget, least recently used first out. Workers (one by default, at a lower
-// priority than the UI thread) fill it from a short queue of requests. An image drawn on the UI
-// thread takes its pixels from the cache, waits for a decode of the same file and size already under
-// way (at most drawWaitLimit), or decodes as it would without the service and offers the result to
-// the cache. A file replaced or rewritten since the request has another identity, so it is decoded
+// for, within a byte budget, least recently used first out. Workers (one by default) fill it from a
+// short queue of requests. An image drawn on the UI thread takes its pixels from the cache, waits for
+// a decode of the same file and size already under way (at most drawWaitLimit), or decodes as it
+// would without the service and offers the result to the cache. A file replaced or rewritten since the request has another identity, so it is decoded
 // afresh. Workers read files through the same decoders and limits as the UI thread, and a picture
 // they cannot decode is kept as one that cannot be decoded: the image draws nothing either way.
 //
