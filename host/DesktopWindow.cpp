@@ -36,8 +36,7 @@ namespace {
 constexpr double kReapInterval = 1.0;
 // With vsync, a frame starts a little before its slot so that presenting it does not miss the vblank.
 constexpr double kVsyncSlack = 0.004;
-// The opened panel's first frame waits this long at most for its first photo, looking this often.
-constexpr double kFirstPhotoWait = 1.0;
+// How often the loop looks whether the opened panel's first photo is ready while its frame waits.
 constexpr double kFirstPhotoPoll = 0.002;
 
 bool anyViewUnsettled(const UIView& view, double now)
@@ -169,7 +168,7 @@ bool DesktopWindow::pumpOnce(double maxWaitSeconds)
     RunLoop& runLoop = m_panel.context().runLoop();
     double now = runLoop.now();
     double wait = maxWaitSeconds;
-    if (isHoldingFirstFrame(now))
+    if (m_prefetch && m_prefetch->holdsFirstFrame(now))
         wait = std::min(wait, kFirstPhotoPoll);
     else if (m_needsDraw || m_needsPresent)
         wait = 0;
@@ -202,13 +201,13 @@ bool DesktopWindow::pumpOnce(double maxWaitSeconds)
     if (m_widgetMayHaveChanged)
         observeWidget();
     now = runLoop.now();
-    bool holding = isHoldingFirstFrame(now);
+    bool holding = m_prefetch && m_prefetch->holdsFirstFrame(now);
     if (!holding && (m_needsDraw || (!m_lastFrameSettled && now >= nextFrameTime())))
         draw(now);
     else if (m_needsPresent)
         present();
-    if (m_prefetchPosition && m_lastFrameSettled)
-        m_prefetch->update(std::exchange(m_prefetchPosition, std::nullopt));
+    if (m_prefetch && m_lastFrameSettled)
+        m_prefetch->pictureStill();
     m_statistics.countTurn(turnStart, runLoop.now() - m_presentSeconds);
     return true;
 }
@@ -244,17 +243,7 @@ void DesktopWindow::reopenPanel()
     m_slideIndex.reset();
     observeWidget();
     if (m_prefetch)
-        m_firstFrameDeadline = m_panel.now() + kFirstPhotoWait;
-}
-
-bool DesktopWindow::isHoldingFirstFrame(double now)
-{
-    if (!m_firstFrameDeadline)
-        return false;
-    if (now < *m_firstFrameDeadline && m_prefetch && m_prefetch->isPreparingFirstPhoto())
-        return true;
-    m_firstFrameDeadline.reset();
-    return false;
+        m_prefetch->panelOpened(m_panel.now());
 }
 
 void DesktopWindow::quitPanel()
@@ -268,7 +257,6 @@ void DesktopWindow::quitPanel()
 void DesktopWindow::panelClosed()
 {
     m_slideIndex.reset();
-    m_prefetchPosition.reset();
     if (m_prefetch)
         m_prefetch->panelClosed();
 }
@@ -284,16 +272,8 @@ void DesktopWindow::observeWidget()
         m_statistics.countSlideStep();
     if (position)
         m_slideIndex = position->currentImage;
-    if (!m_prefetch)
-        return;
-    // The full view's photos are asked for at once, since its first frame waits for the first one.
-    // After a step the next photo is asked for once the picture stands still: a cross-fade keeps the
-    // cores to itself, and the timer's next step is seconds away.
-    m_prefetchPosition.reset();
-    if (m_prefetch->isAwaitingFullView())
-        m_prefetch->update(position);
-    else
-        m_prefetchPosition = std::move(position);
+    if (m_prefetch)
+        m_prefetch->positionRead(std::move(position));
 }
 
 RunStatistics::Figures DesktopWindow::statistics() const

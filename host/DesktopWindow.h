@@ -1,7 +1,6 @@
 #pragma once
 
 #include "host/RunStatistics.h"
-#include "host/SlidePosition.h"
 #include "render/Frame.h"
 #include "render/Renderer.h"
 
@@ -101,9 +100,6 @@ private:
     // the photos around it.
     void observeWidget();
     void panelClosed();
-    // Like a compositor that maps a window once its first frame is ready, the opened panel's first
-    // frame waits (the loop goes on) until its first photo is decoded, for at most a second.
-    bool isHoldingFirstFrame(double now);
     bool isSettled(double now) const;
     double nextFrameTime() const;
     void draw(double now);
@@ -140,7 +136,6 @@ private:
     std::optional<std::int64_t> m_slideIndex; // The widget's position when last read.
     double m_presentSeconds { 0 }; // How long the last present waited for the display, with vsync.
     std::optional<double> m_firstFrameDeadline; // While the opened panel's first frame may wait.
-    std::optional<SlidePosition> m_prefetchPosition; // A step's position, told to the prefetch once the picture is still.
 };
 
 }

@@ -4,9 +4,14 @@
 #include "platform/DecodeService.h"
 #include "platform/ImageView.h"
 
+#include <utility>
+
 namespace orvessa {
 
 namespace {
+
+// The opened panel's first frame waits this long at most for its first photo.
+constexpr double kFirstPhotoWait = 1.0;
 
 const UIImageView* viewShowing(const UIView& view, const std::string& path)
 {
@@ -63,8 +68,40 @@ bool PhotoPrefetch::isPreparingFirstPhoto() const
     return m_firstPhotoRequest && m_service->isPending(*m_firstPhotoRequest);
 }
 
+void PhotoPrefetch::panelOpened(double now)
+{
+    m_firstFrameDeadline = now + kFirstPhotoWait;
+}
+
+bool PhotoPrefetch::holdsFirstFrame(double now)
+{
+    if (!m_firstFrameDeadline)
+        return false;
+    if (now < *m_firstFrameDeadline && isPreparingFirstPhoto())
+        return true;
+    m_firstFrameDeadline.reset();
+    return false;
+}
+
+void PhotoPrefetch::positionRead(std::optional<SlidePosition> position)
+{
+    m_stepped.reset();
+    if (isAwaitingFullView())
+        update(position);
+    else
+        m_stepped = std::move(position);
+}
+
+void PhotoPrefetch::pictureStill()
+{
+    if (m_stepped)
+        update(std::exchange(m_stepped, std::nullopt));
+}
+
 void PhotoPrefetch::panelClosed()
 {
+    m_stepped.reset();
+    m_firstFrameDeadline.reset();
     m_lastIndex.reset();
     m_firstPhotoRequest.reset();
     m_target.reset();

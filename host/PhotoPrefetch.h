@@ -32,6 +32,18 @@ public:
     // neighbours of the position when it is new, and after the full view for the photo shown first,
     // which is not drawn before its fade-in starts.
     void update(const std::optional<SlidePosition>&);
+
+    // For the desktop window's loop. The panel was asked to open at `now`.
+    void panelOpened(double now);
+    // Like a compositor that maps a window once its first frame is ready, the opened panel's first
+    // frame waits (the loop goes on) while its first photo is decoded, for at most a second.
+    bool holdsFirstFrame(double now);
+    // The position the widget shows after anything that may have moved it. The full view's photos are
+    // asked for at once, since its first frame waits for the first one; after a step, the next photo
+    // is asked for once the picture stands still (pictureStill): a cross-fade keeps the cores to
+    // itself, and the timer's next step is seconds away.
+    void positionRead(std::optional<SlidePosition>);
+    void pictureStill();
     // No full view seen since the panel opened: the next position update is the full view's.
     bool isAwaitingFullView() const { return !m_lastIndex; }
     // The photo shown first after the full view is still being decoded.
@@ -58,6 +70,8 @@ private:
     std::optional<Target> m_target; // Kept while the current photo shows nowhere (it failed to load).
     std::optional<std::int64_t> m_lastIndex; // The position last asked for; cleared when the panel closes.
     std::optional<std::uint64_t> m_firstPhotoRequest;
+    std::optional<double> m_firstFrameDeadline; // While the opened panel's first frame may wait.
+    std::optional<SlidePosition> m_stepped; // A step's position, asked for once the picture is still.
 };
 
 }
