@@ -3,6 +3,7 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 # Configured only, for clang-tidy's compile commands.
 LINT_BUILD ?= build-lint
+TSAN_BUILD ?= build-tsan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=Release
 # The test command's builds fail on any warning.
@@ -13,7 +14,7 @@ FUZZ_SECONDS ?= 60
 # What `make test` gives each fuzzer: a short run, so CI tries every target on every change.
 TEST_FUZZ_SECONDS ?= 5
 
-.PHONY: deps build demo test lint test-normal test-sanitize fuzz bench bench-frames deb clean
+.PHONY: deps build demo test lint test-normal test-sanitize test-tsan fuzz bench bench-frames deb clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -26,7 +27,7 @@ build: deps
 demo: build
 	bash scripts/demo.sh $(BUILD)/app/orvessa $(DEMO_OUT)
 
-test: lint test-normal test-sanitize
+test: lint test-normal test-sanitize test-tsan
 	$(MAKE) fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 
 # The habits tools can hold: formatting, and clang-tidy's bug-prone and performance checks (which
@@ -47,6 +48,13 @@ test-sanitize: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 		ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+# The one part of the product with threads of its own, the decode service, under ThreadSanitizer: only
+# the platform library and the service's tests are built.
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVESSA_THREAD_SANITIZE=ON $(TEST_FLAGS) > /dev/null
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target decode_service_tests
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 $(TSAN_BUILD)/tests/decode_service_tests
 
 # libFuzzer targets built with clang, ASan and UBSan in their own folder, each run FUZZ_SECONDS.
 fuzz: deps
@@ -77,4 +85,4 @@ deb: build
 	@echo "deb: $$(ls $(DEB_OUT)/orvessa_*.deb)"
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(LINT_BUILD) $(FUZZ_BUILD) build-bench out
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(LINT_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) build-bench out

@@ -25,7 +25,7 @@ int runInWindow(const WindowRun& request)
 
     std::optional<DesktopWindow> window;
     try {
-        window.emplace(panel, request.host.scale, std::cout);
+        window.emplace(panel, request.host.scale, std::cout, request.decodeAhead);
     } catch (const DisplayUnavailable& error) {
         throw UsageError(std::string(error.what()) + "; " + kHeadlessHint);
     }
@@ -41,7 +41,10 @@ int runInWindow(const WindowRun& request)
     }
     // The host's order: close, release the widget, and only then take the window down.
     window->quitPanel();
+    RunStatistics::Figures figures = window->statistics();
     window.reset();
+    if (request.stats)
+        std::cout << statisticsJson(figures) << std::endl;
     // Written after the teardown, so a failed write cannot break the host's order.
     if (request.screenshot && !lastFrame.empty())
         request.screenshot->write(lastFrame);

@@ -14,6 +14,8 @@ struct WindowRun {
     std::optional<double> seconds; // Runs until the user quits when not given.
     std::optional<OutputFile> screenshot;
     OutputFormat screenshotFormat { OutputFormat::Png };
+    bool stats { false }; // Print the frame-timing figures as JSON on standard output at exit.
+    bool decodeAhead { true }; // The window decodes the photos the widget will show next ahead.
 };
 
 // The window code lives in a module of its own, loaded only by `run`, so that every other

@@ -1,7 +1,10 @@
 #include "host/DesktopWindow.h"
 
 #include "host/Panel.h"
+#include "host/PhotoPrefetch.h"
+#include "host/SlidePosition.h"
 #include "platform/Application.h"
+#include "platform/Context.h"
 #include "platform/RunLoop.h"
 #include "platform/View.h"
 
@@ -21,6 +24,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -32,6 +36,8 @@ namespace {
 constexpr double kReapInterval = 1.0;
 // With vsync, a frame starts a little before its slot so that presenting it does not miss the vblank.
 constexpr double kVsyncSlack = 0.004;
+// How often the loop looks whether the opened panel's first photo is ready while its frame waits.
+constexpr double kFirstPhotoPoll = 0.002;
 
 bool anyViewUnsettled(const UIView& view, double now)
 {
@@ -78,7 +84,7 @@ std::optional<std::string> DesktopWindow::displayProblem()
     return std::nullopt;
 }
 
-DesktopWindow::DesktopWindow(Panel& panel, float scale, std::ostream& linkOutput)
+DesktopWindow::DesktopWindow(Panel& panel, float scale, std::ostream& linkOutput, bool decodeAhead)
     : m_panel(panel)
     , m_scale(scale)
     , m_linkOutput(linkOutput)
@@ -130,10 +136,13 @@ DesktopWindow::DesktopWindow(Panel& panel, float scale, std::ostream& linkOutput
     }
 
     m_panel.setLinkOpener([this](const std::string& url) { return openLink(url); });
+    if (decodeAhead)
+        m_prefetch = std::make_unique<PhotoPrefetch>(m_panel, scale);
 }
 
 DesktopWindow::~DesktopWindow()
 {
+    m_prefetch.reset();
     m_panel.setLinkOpener({});
     reapLinkOpeners();
     if (m_texture)
@@ -159,7 +168,9 @@ bool DesktopWindow::pumpOnce(double maxWaitSeconds)
     RunLoop& runLoop = m_panel.context().runLoop();
     double now = runLoop.now();
     double wait = maxWaitSeconds;
-    if (m_needsDraw || m_needsPresent)
+    if (m_prefetch && m_prefetch->holdsFirstFrame(now))
+        wait = std::min(wait, kFirstPhotoPoll);
+    else if (m_needsDraw || m_needsPresent)
         wait = 0;
     else if (!m_lastFrameSettled)
         wait = std::min(wait, nextFrameTime() - now);
@@ -170,6 +181,9 @@ bool DesktopWindow::pumpOnce(double maxWaitSeconds)
 
     SDL_Event event;
     bool hasEvent = wait > 0 ? SDL_WaitEventTimeout(&event, millisecondsToWait(wait)) != 0 : SDL_PollEvent(&event) != 0;
+    // The turn's work starts here, once the wait is over.
+    double turnStart = runLoop.now();
+    m_presentSeconds = 0;
     while (hasEvent && !m_quitRequested) {
         handleEvent(event);
         hasEvent = SDL_PollEvent(&event) != 0;
@@ -182,12 +196,19 @@ bool DesktopWindow::pumpOnce(double maxWaitSeconds)
     if (auto fireTime = runLoop.nextFireTime(); fireTime && *fireTime <= now) {
         runLoop.runUntil(now);
         m_needsDraw = true;
+        m_widgetMayHaveChanged = true;
     }
+    if (m_widgetMayHaveChanged)
+        observeWidget();
     now = runLoop.now();
-    if (m_needsDraw || (!m_lastFrameSettled && now >= nextFrameTime()))
+    bool holding = m_prefetch && m_prefetch->holdsFirstFrame(now);
+    if (!holding && (m_needsDraw || (!m_lastFrameSettled && now >= nextFrameTime())))
         draw(now);
     else if (m_needsPresent)
         present();
+    if (m_prefetch && m_lastFrameSettled)
+        m_prefetch->pictureStill();
+    m_statistics.countTurn(turnStart, runLoop.now() - m_presentSeconds);
     return true;
 }
 
@@ -211,17 +232,53 @@ DesktopWindow::Ending DesktopWindow::run(std::optional<double> seconds)
 
 void DesktopWindow::reopenPanel()
 {
-    if (m_panel.row())
+    if (m_panel.row()) {
         m_panel.close();
+        panelClosed();
+    }
+    m_statistics.begin(m_panel.now());
     m_panel.open();
     m_needsDraw = true;
+    // A new full view: a new list, whose first position is no step.
+    m_slideIndex.reset();
+    observeWidget();
+    if (m_prefetch)
+        m_prefetch->panelOpened(m_panel.now());
 }
 
 void DesktopWindow::quitPanel()
 {
     m_panel.close();
+    panelClosed();
     m_panel.destroy();
     m_needsDraw = true;
+}
+
+void DesktopWindow::panelClosed()
+{
+    m_slideIndex.reset();
+    if (m_prefetch)
+        m_prefetch->panelClosed();
+}
+
+void DesktopWindow::observeWidget()
+{
+    m_widgetMayHaveChanged = false;
+    auto widget = m_panel.widget();
+    std::optional<SlidePosition> position;
+    if (widget && m_panel.row())
+        position = slidePosition(*widget);
+    if (position && m_slideIndex && *m_slideIndex != position->currentImage)
+        m_statistics.countSlideStep();
+    if (position)
+        m_slideIndex = position->currentImage;
+    if (m_prefetch)
+        m_prefetch->positionRead(std::move(position));
+}
+
+RunStatistics::Figures DesktopWindow::statistics() const
+{
+    return m_statistics.figures(m_panel.now(), m_panel.context().uiThreadDecodeCount());
 }
 
 void DesktopWindow::handleEvent(const SDL_Event& event)
@@ -256,6 +313,7 @@ void DesktopWindow::handleEvent(const SDL_Event& event)
             m_leftButtonDown = false;
             m_panel.clickInWindow({ float(event.button.x) / m_scale, float(event.button.y) / m_scale });
             m_needsDraw = true;
+            m_widgetMayHaveChanged = true;
         }
         break;
     case SDL_WINDOWEVENT:
@@ -304,12 +362,18 @@ void DesktopWindow::draw(double now)
         std::memcpy(static_cast<unsigned char*>(pixels) + std::ptrdiff_t(y) * pitch, source + std::ptrdiff_t(y) * sourceStride, rowBytes);
     SDL_UnlockTexture(m_texture);
 
+    bool animating = !m_lastFrameSettled;
     m_lastFrame = std::move(frame);
     m_lastFrameTime = now;
     m_lastFrameSettled = isSettled(now);
     m_needsDraw = false;
     ++m_framesDrawn;
     present();
+
+    double presented = m_panel.now();
+    m_statistics.countFrame(presented, animating, m_frameInterval);
+    if (m_panel.row())
+        m_statistics.startCounting(presented, m_panel.context().uiThreadDecodeCount());
 }
 
 void DesktopWindow::present()
@@ -317,7 +381,11 @@ void DesktopWindow::present()
     SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
     SDL_RenderClear(m_renderer);
     SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr);
+    // With vsync the present waits for the display's next refresh: time the loop spends idle.
+    double start = m_panel.now();
     SDL_RenderPresent(m_renderer);
+    if (m_vsync)
+        m_presentSeconds += m_panel.now() - start;
     m_needsPresent = false;
 }
 

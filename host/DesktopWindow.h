@@ -1,10 +1,13 @@
 #pragma once
 
+#include "host/RunStatistics.h"
 #include "render/Frame.h"
 #include "render/Renderer.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -19,6 +22,7 @@ union SDL_Event;
 namespace orvessa {
 
 class Panel;
+class PhotoPrefetch;
 
 // There is no display to open a window on, or the video system refused to start on it.
 struct DisplayUnavailable : std::runtime_error {
@@ -35,6 +39,10 @@ struct DisplayUnavailable : std::runtime_error {
 // Keys: Space or c closes and reopens the panel; Escape or q quits. A left click goes to the panel
 // as a click at a window point. Links the widget opens go to the desktop's opener (xdg-open, started
 // directly, never through a shell), or are printed when there is none.
+//
+// With decodeAhead, the window keeps the photos the widget will show next decoded off the UI thread
+// (PhotoPrefetch); the widget plays exactly as it would without. Either way it keeps frame-timing
+// figures (RunStatistics) from the first frame of the opened panel.
 class DesktopWindow {
 public:
     enum class Ending {
@@ -52,7 +60,7 @@ public:
     // opener; links with no opener are printed on `linkOutput`. Throws DisplayUnavailable when there
     // is no display, std::runtime_error when SDL cannot make the window or its renderer.
     // NOTE: One at a time: the window starts SDL's video and quits SDL when it goes.
-    DesktopWindow(Panel&, float scale, std::ostream& linkOutput);
+    DesktopWindow(Panel&, float scale, std::ostream& linkOutput, bool decodeAhead = true);
     ~DesktopWindow();
     DesktopWindow(const DesktopWindow&) = delete;
     DesktopWindow& operator=(const DesktopWindow&) = delete;
@@ -74,6 +82,10 @@ public:
     // What the window shows, read back through the renderer (opaque).
     Frame readWindowPixels();
     std::size_t framesDrawn() const { return m_framesDrawn; }
+    // The figures of `orvessa run --stats`, up to now.
+    RunStatistics::Figures statistics() const;
+    // The prefetch service beside the widget; null without decodeAhead.
+    PhotoPrefetch* prefetch() const { return m_prefetch.get(); }
     int pixelWidth() const { return m_pixelWidth; }
     int pixelHeight() const { return m_pixelHeight; }
 
@@ -84,6 +96,10 @@ public:
 
 private:
     void handleEvent(const SDL_Event&);
+    // Reads the widget's position after anything that may have moved it: counts a step, asks for
+    // the photos around it.
+    void observeWidget();
+    void panelClosed();
     bool isSettled(double now) const;
     double nextFrameTime() const;
     void draw(double now);
@@ -113,6 +129,13 @@ private:
     bool m_leftButtonDown { false };
     bool m_quitRequested { false };
     std::vector<pid_t> m_linkOpeners;
+
+    std::unique_ptr<PhotoPrefetch> m_prefetch;
+    RunStatistics m_statistics;
+    bool m_widgetMayHaveChanged { false }; // A timer fired, the row was clicked or the panel opened.
+    std::optional<std::int64_t> m_slideIndex; // The widget's position when last read.
+    double m_presentSeconds { 0 }; // How long the last present waited for the display, with vsync.
+    std::optional<double> m_firstFrameDeadline; // While the opened panel's first frame may wait.
 };
 
 }

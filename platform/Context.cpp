@@ -3,6 +3,7 @@
 #include "platform/Animation.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
+#include "platform/DecodeService.h"
 #include "platform/Random.h"
 #include "platform/RunLoop.h"
 #include "platform/Runtime.h"
@@ -11,6 +12,7 @@
 #include <cassert>
 #include <iostream>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 // The one piece of global state: which context is installed on the UI thread.
@@ -41,6 +43,15 @@ PlatformContext::~PlatformContext()
     m_application->dismissAllAlerts();
     m_runLoop->removeAll();
     m_runtime.reset();
+    setDecodeService(nullptr);
+}
+
+void PlatformContext::setDecodeService(std::shared_ptr<DecodeService> service)
+{
+    // NOTE: Swapped out before the old one goes, so its destructor (a join) never runs while this
+    // context still offers it.
+    auto previous = std::exchange(m_decodeService, std::move(service));
+    previous.reset();
 }
 
 PlatformContext& PlatformContext::current()

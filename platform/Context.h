@@ -4,6 +4,7 @@
 #include "platform/DeviceFilesystem.h"
 #include "platform/Random.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,14 +12,16 @@
 
 class Animator;
 class Clock;
+class DecodeService;
 class RandomSource;
 class RunLoop;
 class Runtime;
 class UIApplication;
 
 // The process-wide services of the platform: the current run loop, the device filesystem, the
-// shared application, the device, the class runtime, the random source and the log. A host or a
-// test installs one with a ContextScope; nothing else in the toolkit is global.
+// shared application, the device, the class runtime, the random source, the log and, when a host
+// switches it on, the decode service. A host or a test installs one with a ContextScope; nothing else
+// in the toolkit is global.
 class PlatformContext {
 public:
     struct Configuration {
@@ -51,6 +54,15 @@ public:
     float screenScale() const { return m_screenScale; }
     void log(std::string_view message) const { m_log(message); }
 
+    // Off (null) unless the host installs one; images made while one is installed use it. Replacing
+    // or removing it destroys it once no one else holds it, which waits for its decodes under way.
+    const std::shared_ptr<DecodeService>& decodeService() const { return m_decodeService; }
+    void setDecodeService(std::shared_ptr<DecodeService>);
+
+    // Pictures decoded on the UI thread while drawing, for a host's frame statistics.
+    std::uint64_t uiThreadDecodeCount() const { return m_uiThreadDecodes; }
+    void countUiThreadDecode() { ++m_uiThreadDecodes; }
+
 private:
     friend class ContextScope;
     DeviceFilesystem m_filesystem;
@@ -62,6 +74,8 @@ private:
     std::unique_ptr<Animator> m_animator;
     std::unique_ptr<RunLoop> m_runLoop;
     std::unique_ptr<UIApplication> m_application;
+    std::shared_ptr<DecodeService> m_decodeService;
+    std::uint64_t m_uiThreadDecodes { 0 };
 };
 
 // Installs a context for the lifetime of the scope and restores the one before it.

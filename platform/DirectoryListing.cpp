@@ -6,19 +6,26 @@
 
 #include <memory>
 
-std::optional<std::vector<std::string>> contentsOfDirectoryAtPath(const std::string& devicePath)
+bool forEachNameInDirectory(const std::string& devicePath, const std::function<void(std::string_view name)>& visit)
 {
     auto host = PlatformContext::current().filesystem().resolve(devicePath);
     if (!host)
-        return std::nullopt;
+        return false;
     std::unique_ptr<DIR, int (*)(DIR*)> directory(opendir(host->c_str()), closedir);
     if (!directory)
-        return std::nullopt;
-    std::vector<std::string> names;
-    while (dirent* entry = readdir(directory.get())) {
-        std::string name = entry->d_name;
+        return false;
+    while (const dirent* entry = readdir(directory.get())) {
+        std::string_view name = entry->d_name;
         if (name != "." && name != "..")
-            names.push_back(std::move(name));
+            visit(name);
     }
+    return true;
+}
+
+std::optional<std::vector<std::string>> contentsOfDirectoryAtPath(const std::string& devicePath)
+{
+    std::vector<std::string> names;
+    if (!forEachNameInDirectory(devicePath, [&](std::string_view name) { names.emplace_back(name); }))
+        return std::nullopt;
     return names;
 }

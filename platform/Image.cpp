@@ -1,41 +1,8 @@
 #include "platform/Image.h"
 
 #include "platform/Context.h"
-
-#include <system_error>
-
-namespace {
-
-struct Candidate {
-    std::filesystem::path hostPath;
-    float scale;
-};
-
-// The high-resolution variants the platform looks for beside an image, best first.
-std::vector<Candidate> candidates(const DeviceFilesystem& filesystem, const std::string& devicePath, float screenScale)
-{
-    std::vector<Candidate> found;
-    auto slash = devicePath.rfind('/');
-    auto dot = devicePath.rfind('.');
-    bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    std::string stem = hasExtension ? devicePath.substr(0, dot) : devicePath;
-    std::string extension = hasExtension ? devicePath.substr(dot) : "";
-    if (stem.find('@') == std::string::npos) {
-        for (int s = 3; s >= 2; --s) {
-            if (screenScale < float(s))
-                continue;
-            std::string variant = stem;
-            variant.append("@").append(std::to_string(s)).append("x").append(extension);
-            if (auto host = filesystem.resolve(variant))
-                found.push_back({ *host, float(s) });
-        }
-    }
-    if (auto host = filesystem.resolve(devicePath))
-        found.push_back({ *host, 1 });
-    return found;
-}
-
-}
+#include "platform/DecodeService.h"
+#include "platform/ImageFileLookup.h"
 
 UIImage::UIImage(std::shared_ptr<Source> source)
     : m_source(std::move(source))
@@ -45,21 +12,17 @@ UIImage::UIImage(std::shared_ptr<Source> source)
 std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& devicePath)
 {
     PlatformContext& context = PlatformContext::current();
-    for (auto& candidate : candidates(context.filesystem(), devicePath, context.screenScale())) {
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(candidate.hostPath, error))
-            continue;
-        auto header = readImageHeader(candidate.hostPath);
-        if (!header)
-            return nullptr; // The named file exists but holds no picture we read.
-        auto source = std::make_shared<Source>();
-        source->devicePath = devicePath;
-        source->hostPath = std::move(candidate.hostPath);
-        source->header = *header;
-        source->scale = candidate.scale;
-        return std::shared_ptr<UIImage>(new UIImage(std::move(source)));
-    }
-    return nullptr;
+    auto opened = openImageFile(imageFileCandidates(context.filesystem(), devicePath, context.screenScale()));
+    if (!opened)
+        return nullptr;
+    auto source = std::make_shared<Source>();
+    source->devicePath = devicePath;
+    source->hostPath = std::move(opened->hostPath);
+    source->header = opened->header;
+    source->identity = opened->file.identity();
+    source->scale = opened->scale;
+    source->decodeService = context.decodeService();
+    return std::shared_ptr<UIImage>(new UIImage(std::move(source)));
 }
 
 std::shared_ptr<UIImage> UIImage::stretchableImageWithLeftCapWidth(int leftCapWidth, int topCapHeight) const
@@ -87,7 +50,33 @@ const DecodedImage* UIImage::decodedPixels(int pixelWidth, int pixelHeight) cons
         return nullptr;
     }
     source.decoded.reset(); // Let the smaller pixels go before the larger ones are made.
-    source.decoded = decodeImage(source.hostPath, pixelWidth, pixelHeight);
+    source.decoded = decode(source, { pixelWidth, pixelHeight });
     source.failed = !source.decoded;
-    return source.decoded ? &*source.decoded : nullptr;
+    return source.decoded.get();
+}
+
+std::shared_ptr<const DecodedImage> UIImage::decode(Source& source, PixelSize size)
+{
+    auto service = source.decodeService.lock();
+    if (service) {
+        if (auto found = service->takeDecoded(source.identity, size))
+            return found->pixels;
+    }
+    if (PlatformContext::hasCurrent())
+        PlatformContext::current().countUiThreadDecode();
+    if (!service) {
+        auto decoded = decodeImage(source.hostPath, size.width, size.height);
+        return decoded ? std::make_shared<const DecodedImage>(std::move(*decoded)) : nullptr;
+    }
+    // Decoded from the file as it is now; offered to the cache only if that is still the version this
+    // image was made from, so the cache never files one version's pixels under another's identity.
+    auto file = ImageFile::open(source.hostPath);
+    if (!file)
+        return nullptr;
+    std::shared_ptr<const DecodedImage> pixels;
+    if (auto decoded = decodeImage(*file, size.width, size.height))
+        pixels = std::make_shared<const DecodedImage>(std::move(*decoded));
+    if (file->identity() == source.identity)
+        service->keep(source.identity, size, pixels);
+    return pixels;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileIdentity.h"
 #include "platform/Geometry.h"
 #include "platform/ImageDecoder.h"
 #include "platform/ImageHeader.h"
@@ -10,8 +11,12 @@
 #include <optional>
 #include <string>
 
+class DecodeService;
+
 // A picture read from a file on the device. Creating one reads only the file's header; its pixels
-// are decoded when it is first drawn, at the size drawn, and kept on this object alone.
+// are decoded when it is first drawn, at the size drawn, and kept on this object alone. Where the
+// host has installed a decode service, the first draw takes pixels the service decoded ahead for
+// this very file and size instead (see DecodeService); each image is still made anew.
 class UIImage final : public NSObject {
 public:
     // No image for a missing file or one that is not a JPEG, PNG, GIF or BMP (judged by its bytes).
@@ -31,7 +36,8 @@ public:
     int topCapHeight() const { return m_topCapHeight; }
 
     // Pixels at no less than the given size where the format can decode smaller, decoded once and
-    // kept; a larger request decodes again. Null when the file cannot be decoded.
+    // kept; a larger request decodes again. Null when the file cannot be decoded. Called on the UI
+    // thread, where a decode counts in the context's uiThreadDecodeCount().
     const DecodedImage* decodedPixels(int pixelWidth, int pixelHeight) const;
 
 private:
@@ -40,10 +46,14 @@ private:
         std::string devicePath;
         std::filesystem::path hostPath;
         ImageHeader header;
+        FileIdentity identity; // Of the file the header was read from.
         float scale { 1 };
-        std::optional<DecodedImage> decoded;
+        std::weak_ptr<DecodeService> decodeService; // The context's when the image was made.
+        std::shared_ptr<const DecodedImage> decoded;
         bool failed { false };
     };
+
+    static std::shared_ptr<const DecodedImage> decode(Source&, PixelSize);
 
     explicit UIImage(std::shared_ptr<Source>);
 

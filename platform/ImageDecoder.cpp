@@ -13,24 +13,29 @@
 
 std::optional<DecodedImage> decodeImage(const std::filesystem::path& hostPath, int targetWidth, int targetHeight)
 {
+    auto file = ImageFile::open(hostPath);
+    if (!file)
+        return std::nullopt;
+    return decodeImage(*file, targetWidth, targetHeight);
+}
+
+std::optional<DecodedImage> decodeImage(const ImageFile& file, int targetWidth, int targetHeight)
+{
     try {
-        auto file = ImageFile::open(hostPath);
-        if (!file)
-            return std::nullopt;
-        auto header = checkImageHeader(*file).header;
+        auto header = checkImageHeader(file).header;
         if (!header)
             return std::nullopt;
         targetWidth = std::max(targetWidth, 0);
         targetHeight = std::max(targetHeight, 0);
         switch (header->format) {
         case ImageFormat::JPEG:
-            return decodeJpeg(*file, header->orientation, targetWidth, targetHeight);
+            return decodeJpeg(file, header->orientation, targetWidth, targetHeight);
         case ImageFormat::PNG:
-            return decodePng(*file, targetWidth, targetHeight);
+            return decodePng(file, targetWidth, targetHeight);
         case ImageFormat::GIF:
-            return decodeGif(*file, targetWidth, targetHeight);
+            return decodeGif(file, targetWidth, targetHeight);
         case ImageFormat::BMP:
-            return decodeBmp(*file, targetWidth, targetHeight);
+            return decodeBmp(file, targetWidth, targetHeight);
         }
     } catch (const std::bad_alloc&) {
         // Within the limits but more than this machine has: draw nothing rather than die.
@@ -51,12 +56,13 @@ std::optional<ImageFile> ImageFile::open(const std::filesystem::path& path)
         ::close(fd);
         return std::nullopt;
     }
-    return ImageFile(fd, static_cast<std::uint64_t>(status.st_size));
+    return ImageFile(fd, static_cast<std::uint64_t>(status.st_size), FileIdentity::of(status));
 }
 
 ImageFile::ImageFile(ImageFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1))
     , m_size(other.m_size)
+    , m_identity(other.m_identity)
 {
 }
 

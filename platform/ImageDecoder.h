@@ -1,5 +1,6 @@
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -9,6 +10,13 @@
 // Pixels in the layout of cairo's ARGB32 surfaces, which the renderer draws from: premultiplied alpha
 // in native-endian 32-bit words, rows `stride` bytes apart (pixelRowStride), already turned upright as
 // EXIF says.
+// A size in whole pixels.
+struct PixelSize {
+    int width { 0 };
+    int height { 0 };
+    auto operator<=>(const PixelSize&) const = default;
+};
+
 struct DecodedImage {
     int width { 0 };
     int height { 0 };

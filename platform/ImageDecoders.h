@@ -2,6 +2,7 @@
 
 // The pieces the image decoders share; not part of the platform's interface.
 
+#include "platform/FileIdentity.h"
 #include "platform/ImageDecoder.h"
 #include "platform/ImageHeader.h"
 
@@ -50,6 +51,8 @@ public:
     ~ImageFile();
 
     std::uint64_t size() const { return m_size; }
+    // Which version of the file this is, as it was when opened.
+    const FileIdentity& identity() const { return m_identity; }
     // Up to `length` bytes at `offset`; fewer at the end of the file or on a read error.
     std::size_t readAt(std::uint64_t offset, std::uint8_t* out, std::size_t length) const;
 
@@ -61,14 +64,16 @@ public:
     std::optional<Bytes> readAll(std::uint64_t maxBytes) const;
 
 private:
-    ImageFile(int fd, std::uint64_t size)
+    ImageFile(int fd, std::uint64_t size, FileIdentity identity)
         : m_fd(fd)
         , m_size(size)
+        , m_identity(identity)
     {
     }
 
     int m_fd { -1 };
     std::uint64_t m_size { 0 };
+    FileIdentity m_identity;
 };
 
 // Reads an ImageFile front to back through a buffer, for decoders that read in order.
@@ -96,6 +101,9 @@ private:
 };
 
 ImageHeaderCheck checkImageHeader(const ImageFile&);
+
+// decodeImage on a file already open: the same header check, limits and decoders.
+std::optional<DecodedImage> decodeImage(const ImageFile&, int targetWidth, int targetHeight);
 
 // The orientation tag (0x0112) of IFD0 in an APP1 segment that starts "Exif\0\0"; 1 for anything odd.
 int exifOrientation(std::span<const std::uint8_t> app1);
@@ -132,12 +140,6 @@ void placeRowsUpright(const std::uint8_t* rows, std::size_t rowBytes, int firstR
     int orientation, DecodedImage& upright);
 
 // Pixel plumbing.
-
-struct PixelSize {
-    int width { 0 };
-    int height { 0 };
-    bool operator==(const PixelSize&) const = default;
-};
 
 // The smallest size, keeping the aspect ratio, whose width and height are both at least the target's
 // (a zero target side asks nothing of that side); never larger than the source.

@@ -1,7 +1,5 @@
 #include "render/DrawingGeometry.h"
 
-#include "platform/View.h"
-
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -49,27 +47,11 @@ PixelRect devicePixels(cairo_t* cr, CGRect rect)
     return { left, top, right - left, bottom - top };
 }
 
-CGRect drawnRect(CGSize size, CGRect bounds, int contentMode)
+DevicePlacement devicePlacement(cairo_t* cr)
 {
-    float scaleX = bounds.size.width / size.width;
-    float scaleY = bounds.size.height / size.height;
-    auto centred = [&](float width, float height) {
-        return CGRectMake(bounds.origin.x + (bounds.size.width - width) / 2, bounds.origin.y + (bounds.size.height - height) / 2, width, height);
-    };
-    switch (contentMode) {
-    case UIViewContentModeScaleAspectFit: {
-        float s = std::min(scaleX, scaleY);
-        return centred(size.width * s, size.height * s);
-    }
-    case UIViewContentModeScaleAspectFill: {
-        float s = std::max(scaleX, scaleY);
-        return centred(size.width * s, size.height * s);
-    }
-    case UIViewContentModeCenter:
-        return centred(size.width, size.height);
-    default:
-        return bounds;
-    }
+    cairo_matrix_t matrix;
+    cairo_get_matrix(cr, &matrix);
+    return { matrix.x0, matrix.y0, matrix.xx };
 }
 
 }

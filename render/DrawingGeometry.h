@@ -2,6 +2,7 @@
 
 #include "platform/Color.h"
 #include "platform/Geometry.h"
+#include "render/ImagePlacement.h"
 
 #include <cairo.h>
 
@@ -18,18 +19,10 @@ void roundedRectangle(cairo_t*, CGRect, double radius);
 
 void setColour(cairo_t*, const UIColor&, double alpha);
 
-// A rectangle in device space, in whole pixels.
-struct PixelRect {
-    int x { 0 };
-    int y { 0 };
-    int width { 0 };
-    int height { 0 };
-};
-
 // A rectangle in user space as whole device pixels, edges rounded to the nearest pixel boundary.
 PixelRect devicePixels(cairo_t*, CGRect);
 
-// Where an image of `size` lands in `bounds` by the content mode.
-CGRect drawnRect(CGSize size, CGRect bounds, int contentMode);
+// What the context's transformation holds, as drawnImagePixels reads a placement.
+DevicePlacement devicePlacement(cairo_t*);
 
 }

@@ -198,7 +198,7 @@ void FrameDrawer::drawImage(const std::shared_ptr<const UIImage>& image, CGRect 
     if (!(size.width > 0 && size.height > 0) || !(bounds.size.width > 0 && bounds.size.height > 0))
         return;
     cairo_t* cr = m_cr;
-    PixelRect drawn = devicePixels(cr, drawnRect(size, bounds, contentMode));
+    PixelRect drawn = drawnImagePixels(size, bounds, contentMode, devicePlacement(cr));
     if (drawn.width <= 0 || drawn.height <= 0)
         return;
 

@@ -10,13 +10,19 @@ std::vector<std::string> loadImageList(const std::string& homeDirectory, bool sh
     std::vector<std::string> images;
     for (const char* folder : kPhotoFolders) {
         std::string folderPath = stringByAppendingPathComponent(homeDirectory, folder);
-        auto names = contentsOfDirectoryAtPath(folderPath);
-        if (!names)
-            continue;
-        for (const auto& name : *names) {
-            if (photoNameVerdict(name) == PhotoNameVerdict::Accepted)
-                images.push_back(stringByAppendingPathComponent(folderPath, name));
-        }
+        // What stringByAppendingPathComponent puts before a component: an entry's name has no slash
+        // and is never empty, so the prefix and the name make the same path, with one allocation for
+        // each photo and none for a name the filter refuses.
+        std::string prefix = stringByAppendingPathComponent(folderPath, "x");
+        prefix.pop_back();
+        forEachNameInDirectory(folderPath, [&](std::string_view name) {
+            if (photoNameVerdict(name) != PhotoNameVerdict::Accepted)
+                return;
+            std::string path;
+            path.reserve(prefix.size() + name.size());
+            path.append(prefix).append(name);
+            images.push_back(std::move(path));
+        });
     }
     if (images.empty())
         images.push_back(kFallbackImagePath);

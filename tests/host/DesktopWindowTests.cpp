@@ -16,6 +16,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <poll.h>
@@ -551,6 +552,44 @@ TEST_F(DesktopWindowTest, RunCommandPlaysForItsSecondsAndWritesTheLastFrame)
     EXPECT_EQ(frame.height(), 240);
     Colour centre = colourAt(frame, kPictureCentreX / 2, kPictureCentreY / 2);
     EXPECT_LE(difference(centre, toColour(kPhotoColour)), 8) << "the photo, faded in, got " << centre;
+}
+
+TEST_F(DesktopWindowTest, RunStatsCountsStepsAndUiThreadDecodesWithAndWithoutPrefetch)
+{
+    m_home.addPhoto("IMG_0002.JPG", { 20, 200, 20 }, testing_support::kCameraRoll, 800, 600);
+    m_home.writePreferences("<key>SecondsPerSlide</key><integer>2</integer>");
+    TempFolder out;
+    // Standard output to a file through a shell, since runCommand keeps only standard error.
+    auto statsOf = [&](bool prefetch, std::string& json) {
+        std::vector<std::string> arguments { "/bin/sh", "-c", "out=$1; shift; exec \"$@\" > \"$out\"", "sh", (out.path() / "stats").string(),
+            ORVESSA_COMMAND, "run", "--home", m_home.path().string(), "--scale", "1", "--seconds", "2.6", "--stats" };
+        if (!prefetch)
+            arguments.push_back("--no-prefetch");
+        CommandResult result = runCommand(arguments);
+        std::ifstream in(out.path() / "stats");
+        json.assign(std::istreambuf_iterator<char>(in), {});
+        return result;
+    };
+    auto figure = [](const std::string& json, const std::string& name) {
+        auto at = json.find("\"" + name + "\": ");
+        return at == std::string::npos ? -1.0 : std::stod(json.substr(at + name.size() + 4));
+    };
+    for (bool prefetch : { true, false }) {
+        std::string json;
+        CommandResult result = statsOf(prefetch, json);
+        ASSERT_EQ(result.status, 0) << result.standardError;
+        ASSERT_FALSE(json.empty());
+        SCOPED_TRACE(json);
+        ASSERT_EQ(json.front(), '{');
+        ASSERT_EQ(json.substr(json.size() - 2), "}\n") << "one line of JSON and nothing else";
+        EXPECT_NEAR(figure(json, "seconds"), 2.6, 0.5);
+        EXPECT_GT(figure(json, "framesDrawn"), 10);
+        EXPECT_EQ(figure(json, "slideSteps"), 1);
+        EXPECT_GT(figure(json, "longestStepMs"), 0);
+        EXPECT_GE(figure(json, "lateFrames"), 0);
+        // The first photo fades in after the first frame, and the step shows the second.
+        EXPECT_EQ(figure(json, "uiThreadDecodes"), prefetch ? 0 : 2);
+    }
 }
 
 // MARK: - Without a display

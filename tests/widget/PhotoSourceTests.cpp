@@ -159,6 +159,21 @@ TEST(ImageList, KeepsListingOrderWithinAFolder)
         EXPECT_EQ(images[i], "/var/mobile/Media/DCIM/100APPLE/" + (*names)[i]);
 }
 
+TEST(ImageList, PathsJoinTheHomeAsThePathFunctionsDoWhateverItsSlashes)
+{
+    TestHome home;
+    home.write(testing_support::inCameraRoll("a.JPG"), std::string("x"));
+    home.write(std::string(testing_support::kSynced) + "/b.PNG", std::string("x"));
+    TestPlatform platform(home.path());
+    for (const char* written : { "/var/mobile", "/var/mobile/", "/var/mobile//" }) {
+        std::vector<std::string> expected {
+            stringByAppendingPathComponent(stringByAppendingPathComponent(written, kSyncedPhotosFolder), "b.PNG"),
+            stringByAppendingPathComponent(stringByAppendingPathComponent(written, kCameraRollFolder), "a.JPG"),
+        };
+        EXPECT_EQ(loadImageList(written, false), expected) << written;
+    }
+}
+
 TEST(ImageList, FallbackAloneWhenNoPhotoWithOrWithoutShuffle)
 {
     TestHome home;

@@ -1,0 +1,21 @@
+#include "platform/FileIdentity.h"
+
+#include <sys/stat.h>
+
+FileIdentity FileIdentity::of(const struct stat& status)
+{
+    return {
+        static_cast<std::uint64_t>(status.st_dev),
+        static_cast<std::uint64_t>(status.st_ino),
+        static_cast<std::int64_t>(status.st_size),
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + static_cast<std::int64_t>(status.st_mtim.tv_nsec),
+    };
+}
+
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path)
+{
+    struct stat status { };
+    if (::stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return FileIdentity::of(status);
+}
