@@ -135,13 +135,15 @@ void animatedWebP(benchmark::State& state, int method)
     const auto& frames = demoFrames();
     std::size_t bytes = 0;
     for (auto _ : state) {
-        orvessa::AnimatedWebP animation(frames.front().width(), frames.front().height(), orvessa::kDefaultWebPQuality, method);
+        orvessa::MemoryOutput output;
+        orvessa::AnimatedWebP animation(output, frames.front().width(), frames.front().height(), orvessa::kDefaultWebPQuality, method);
         long long t = 0;
         for (const auto& frame : frames) {
             animation.addFrame(frame, t);
             t += 50;
         }
-        bytes = animation.finish(t).size();
+        animation.finish(t);
+        bytes = output.bytes().size();
     }
     state.counters["bytesPerFrame"] = double(bytes) / double(frames.size());
     state.counters["frames"] = benchmark::Counter(double(frames.size() * state.iterations()), benchmark::Counter::kIsRate);

@@ -4,21 +4,15 @@
 #include "platform/Utf8.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <system_error>
 
 namespace orvessa {
 
 namespace {
-
-// Room left in a 255-byte name for the temporary file's dot and suffix.
-constexpr std::size_t kMaximumNameInTemporary = 200;
-constexpr int kTemporaryNameAttempts = 16;
 
 std::string printable(const std::filesystem::path& path)
 {
@@ -34,31 +28,6 @@ void checkName(std::string_view name, const std::filesystem::path& folder)
 {
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos)
         throw OutputError(OutputError::Cause::BadTarget, printable(folder / std::string(name)) + ": not a file name");
-}
-
-// ".NAME.tmp-XXXXXXXXXXXX", random so that writers on several threads, or in several processes, do
-// not meet; O_EXCL catches the rare meeting and the caller tries another.
-std::string temporaryName(std::string_view name, int attempt)
-{
-    std::uint64_t random = 0;
-    if (::getrandom(&random, sizeof random, 0) != ssize_t(sizeof random))
-        random = (std::uint64_t(::getpid()) << 20) + std::uint64_t(attempt);
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".tmp-%012llx", static_cast<unsigned long long>(random & 0xFFFFFFFFFFFFull));
-    return "." + std::string(name.substr(0, kMaximumNameInTemporary)) + suffix;
-}
-
-void writeAll(int fd, std::span<const std::uint8_t> bytes, const std::filesystem::path& target)
-{
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            throw outputSystemError(errno, "write", target.string());
-        }
-        bytes = bytes.subspan(std::size_t(written));
-    }
 }
 
 }
@@ -126,39 +95,18 @@ void OutputFolder::write(std::string_view name, std::span<const std::uint8_t> by
         name, [bytes](const ByteSink& sink) { sink(bytes); }, mode);
 }
 
-void OutputFolder::write(std::string_view name, const ByteProducer& producer, WriteMode mode) const
+PendingFile OutputFolder::startWriting(std::string_view name, WriteMode mode) const
 {
     checkTarget(name);
-    std::filesystem::path target = m_path / std::string(name);
-    std::string temporary;
-    FileDescriptor file;
-    for (int attempt = 0; attempt < kTemporaryNameAttempts && !file; ++attempt) {
-        temporary = temporaryName(name, attempt);
-        file = FileDescriptor(::openat(m_folder.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-        if (!file && errno != EEXIST)
-            throw outputSystemError(errno, "write", target.string());
-    }
-    if (!file)
-        throw outputSystemError(EEXIST, "write", target.string());
+    return PendingFile::create(m_folder.get(), name, m_path / std::string(name), mode);
+}
 
-    try {
-        producer([&](std::span<const std::uint8_t> bytes) { writeAll(file.get(), bytes, target); });
-        if (mode == WriteMode::Durable && ::fsync(file.get()) != 0)
-            throw outputSystemError(errno, "write", target.string());
-        // Some file systems report a failed write only when the file is closed.
-        if (file.close() != 0)
-            throw outputSystemError(errno, "write", target.string());
-        if (::renameat(m_folder.get(), temporary.c_str(), m_folder.get(), std::string(name).c_str()) != 0)
-            throw outputSystemError(errno, "write", target.string());
-    } catch (...) {
-        file.close();
-        ::unlinkat(m_folder.get(), temporary.c_str(), 0);
-        throw;
-    }
-    // The rename itself reaches the disk with the folder. A folder opened only for lookups cannot be
-    // synced, and some file systems refuse to sync folders; the file's data is safe either way.
-    if (mode == WriteMode::Durable)
-        static_cast<void>(::fsync(m_folder.get()));
+void OutputFolder::write(std::string_view name, const ByteProducer& producer, WriteMode mode) const
+{
+    // A throw anywhere drops the file, which removes it.
+    PendingFile file = startWriting(name, mode);
+    producer([&file](std::span<const std::uint8_t> bytes) { file.append(bytes); });
+    file.commit();
 }
 
 OutputFile::OutputFile(std::filesystem::path path, OutputFolder folder, std::string name)
@@ -180,6 +128,11 @@ OutputFile OutputFile::prepare(const std::filesystem::path& target, ProtectedPla
 void OutputFile::write(std::span<const std::uint8_t> bytes) const
 {
     m_folder.write(m_name, bytes, WriteMode::Durable);
+}
+
+PendingFile OutputFile::startWriting() const
+{
+    return m_folder.startWriting(m_name, WriteMode::Durable);
 }
 
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/FileDescriptor.h"
+#include "host/PendingFile.h"
 #include "host/ProtectedPlaces.h"
 
 #include <cstdint>
@@ -17,14 +18,9 @@ using ByteSink = std::function<void(std::span<const std::uint8_t>)>;
 // Streams a file's bytes into the sink it is given, in as many pieces as it likes.
 using ByteProducer = std::function<void(const ByteSink&)>;
 
-enum class WriteMode {
-    Durable, // On disk before the call returns: an output the user asked for by name.
-    Fast, // Left to the system to flush: one of the many frames of a recording.
-};
-
 // The one way the program writes a file. The folder is opened once and checked against the protected
 // places; each write then makes a new file beside its target (never following a link), writes it,
-// and renames it over the target. So no partly written file ever stands under the target's name, a
+// whole or as it goes, and renames it over the target. So no partly written file ever stands under the target's name, a
 // link there is replaced rather than written through, another hard link to the old file keeps its
 // data, and a failed write leaves no temporary file behind.
 // NOTE: Writes are safe from several threads at once; each uses only the open folder.
@@ -43,6 +39,8 @@ public:
     // Any other link is replaced by the next write; the file it points at is left alone.
     void checkTarget(std::string_view name) const;
 
+    // A file to write as its bytes are made, checked as checkTarget does; commit() puts it in place.
+    PendingFile startWriting(std::string_view name, WriteMode) const;
     void write(std::string_view name, std::span<const std::uint8_t> bytes, WriteMode) const;
     // The producer's exceptions pass through, after the temporary file is removed.
     void write(std::string_view name, const ByteProducer&, WriteMode) const;
@@ -64,6 +62,8 @@ public:
 
     const std::filesystem::path& path() const { return m_path; }
     void write(std::span<const std::uint8_t>) const;
+    // The same file written as it goes: durable once committed, gone if dropped before.
+    PendingFile startWriting() const;
 
 private:
     OutputFile(std::filesystem::path, OutputFolder, std::string name);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -268,6 +270,124 @@ TEST(OutputFolder, WritersOnSeveralThreadsNeverMixTheirFiles)
     ASSERT_EQ(shared.size(), 200000u);
     EXPECT_EQ(shared.find_first_not_of(shared.front()), std::string::npos) << "one writer's whole file";
     EXPECT_EQ(names(out).size(), std::size_t(1 + kThreads * kWrites)) << "no temporary left";
+}
+
+TEST(PendingFile, ACommittedFileHoldsExactlyItsBytesWithTheHeaderPatched)
+{
+    Places setup;
+    const fs::path& out = setup.outside.path();
+    setup.outside.write("rec.webp", std::string("old"));
+    auto folder = orvessa::OutputFolder::open(out, setup.places());
+    orvessa::PendingFile file = folder.startWriting("rec.webp", orvessa::WriteMode::Durable);
+    file.append(bytesOf("SIZE?"));
+    file.append(bytesOf("first "));
+    file.append(bytesOf("second"));
+    file.overwrite(4, bytesOf("="));
+    file.overwrite(0, bytesOf("size"));
+    EXPECT_EQ(file.size(), 17u);
+    EXPECT_THROW(file.overwrite(15, bytesOf("abc")), std::out_of_range);
+    EXPECT_EQ(contents(out / "rec.webp"), "old") << "the target is untouched until the commit";
+    EXPECT_EQ(names(out).size(), 2u) << "the file is written beside it";
+    file.commit();
+    EXPECT_TRUE(file.isCommitted());
+    EXPECT_EQ(contents(out / "rec.webp"), "size=first second");
+    EXPECT_EQ(names(out), (std::vector<std::string> { "rec.webp" }));
+    EXPECT_THROW(file.append(bytesOf("late")), std::logic_error);
+
+    auto named = orvessa::OutputFile::prepare(out / "named.webp", setup.places());
+    orvessa::PendingFile streamed = named.startWriting();
+    streamed.append(bytesOf("streamed"));
+    streamed.commit();
+    EXPECT_EQ(contents(out / "named.webp"), "streamed");
+}
+
+TEST(PendingFile, OneDroppedUncommittedLeavesNothingAndARefusedOneIsNeverMade)
+{
+    Places setup;
+    const fs::path& out = setup.outside.path();
+    setup.outside.write("a.png", std::string("old"));
+    auto folder = orvessa::OutputFolder::open(out, setup.places());
+    {
+        orvessa::PendingFile replacing = folder.startWriting("a.png", orvessa::WriteMode::Fast);
+        orvessa::PendingFile fresh = folder.startWriting("new.png", orvessa::WriteMode::Durable);
+        replacing.append(bytesOf("half a picture"));
+        fresh.append(bytesOf("half another"));
+        EXPECT_EQ(names(out).size(), 3u);
+    }
+    EXPECT_EQ(names(out), (std::vector<std::string> { "a.png" }));
+    EXPECT_EQ(contents(out / "a.png"), "old");
+
+    setup.outside.makeFolder("a-folder.png");
+    EXPECT_THROW(folder.startWriting("a-folder.png", orvessa::WriteMode::Fast), orvessa::OutputError);
+    EXPECT_THROW(folder.startWriting("sub/b.png", orvessa::WriteMode::Fast), orvessa::OutputError);
+    EXPECT_EQ(names(out), (std::vector<std::string> { "a-folder.png", "a.png" }));
+}
+
+// Runs `body` in a child process with its own user and mount namespaces, where a 16 KiB tmpfs is
+// mounted on `folder` for it alone, and gives its exit status; kNoNamespaces when none can be made.
+constexpr int kNoNamespaces = 99;
+
+template<typename Body>
+int inSmallFileSystem(const fs::path& folder, Body body)
+{
+    uid_t uid = ::getuid();
+    gid_t gid = ::getgid();
+    pid_t child = ::fork();
+    if (child < 0)
+        return kNoNamespaces;
+    if (child == 0) {
+        auto writeFile = [](const char* path, const std::string& text) {
+            std::ofstream out(path);
+            out << text;
+            return bool(out.flush());
+        };
+        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+            ::_exit(kNoNamespaces);
+        bool mapped = writeFile("/proc/self/setgroups", "deny") && writeFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1")
+            && writeFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
+        if (!mapped || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 || ::mount("none", folder.c_str(), "tmpfs", 0, "size=16k") != 0)
+            ::_exit(kNoNamespaces);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+TEST(PendingFile, AFullFileSystemFailsTheWriteAndLeavesNeitherTemporaryNorTarget)
+{
+    Places setup;
+    fs::path full = setup.outside.makeFolder("full");
+    orvessa::ProtectedPlaces places = setup.places();
+    // Exit codes tell the parent what happened: 0 as it should, 2 the writes all fit, 3 the wrong
+    // error, 4 something left in the folder, 5 the file still takes bytes.
+    int status = inSmallFileSystem(full, [&] {
+        auto folder = orvessa::OutputFolder::open(full, places);
+        orvessa::PendingFile file = folder.startWriting("big.webp", orvessa::WriteMode::Durable);
+        std::vector<std::uint8_t> piece(4096, 7);
+        try {
+            for (int i = 0; i < 64; ++i)
+                file.append(piece);
+            return 2;
+        } catch (const orvessa::OutputError& error) {
+            bool named = std::string(error.what()).find("big.webp: No space left on device") != std::string::npos;
+            if (error.cause() != orvessa::OutputError::Cause::Failure || !named)
+                return 3;
+        }
+        if (!fs::is_empty(full))
+            return 4;
+        try {
+            file.append(piece);
+        } catch (const std::logic_error&) {
+            return 0;
+        }
+        return 5;
+    });
+    if (status == kNoNamespaces)
+        GTEST_SKIP() << "no user and mount namespaces here, so no small full file system to write to";
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(fs::is_empty(full)) << "outside the namespace the folder was never written either";
 }
 
 TEST(OutputFile, AMissingFolderIsTheUsersToMendAndNamesTheFile)

@@ -238,4 +238,29 @@ TEST(WebPRecording, UnchangedFramesLengthenThePreviousOneAndTheWholeKeepsItsLeng
         EXPECT_NE(std::find(starts.begin(), starts.end(), animation->endsMs[i]), starts.end()) << "frame " << i << " ends at " << animation->endsMs[i];
 }
 
+TEST(WebPRecording, StartsItsFileAtOnceAndLeavesNothingWhenDroppedUnfinished)
+{
+    TestHome home;
+    TempFolder out;
+    auto places = orvessa::ProtectedPlaces::forHost(testing_support::panelOptions(home.path()));
+    {
+        orvessa::WebPRecording recording(orvessa::OutputFile::prepare(out.path() / "rec.webp", places), 10);
+        EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1) << "its temporary file";
+        for (long i = 0; i < 6; ++i)
+            recording.addFrame(i, solid(double(i) / 6));
+    }
+    EXPECT_TRUE(fs::is_empty(out.path())) << "neither the animation nor its temporary";
+
+    {
+        orvessa::WebPRecording recording(orvessa::OutputFile::prepare(out.path() / "rec.webp", places), 10);
+        for (long i = 0; i < 6; ++i)
+            recording.addFrame(i, solid(double(i / 2) / 3));
+        recording.finish(6);
+    }
+    auto animation = read_back::webp(fileBytes(out.path() / "rec.webp"));
+    ASSERT_TRUE(animation);
+    EXPECT_EQ(animation->endsMs, (std::vector<int> { 200, 400, 600 })) << "frames with the same pixels merge";
+    EXPECT_EQ(std::distance(fs::directory_iterator(out.path()), fs::directory_iterator()), 1);
+}
+
 }

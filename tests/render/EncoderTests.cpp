@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cairo.h>
+#include <webp/demux.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -167,18 +168,71 @@ TEST(JpegEncoder, TranslucentPixelsComeOutAsIfOverBlack)
     EXPECT_NEAR(picture->at(8, 8)[2], 128, 2);
 }
 
+// Where each frame of an animated WebP lies on its canvas and how it is put there, as libwebp's
+// demuxer reads the file.
+struct FramePlacement {
+    int x, y, width, height, durationMs;
+    bool blends, disposes;
+};
+
+std::vector<FramePlacement> placements(const std::vector<std::uint8_t>& bytes, std::uint32_t* flags = nullptr)
+{
+    WebPData data { bytes.data(), bytes.size() };
+    WebPDemuxer* demux = WebPDemux(&data);
+    std::vector<FramePlacement> out;
+    if (!demux) {
+        ADD_FAILURE() << "libwebp cannot read the file";
+        return out;
+    }
+    if (flags)
+        *flags = WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS);
+    WebPIterator frame;
+    if (WebPDemuxGetFrame(demux, 1, &frame)) {
+        do
+            out.push_back({ frame.x_offset, frame.y_offset, frame.width, frame.height, frame.duration, frame.blend_method == WEBP_MUX_BLEND, frame.dispose_method == WEBP_MUX_DISPOSE_BACKGROUND });
+        while (WebPDemuxNextFrame(&frame));
+        WebPDemuxReleaseIterator(&frame);
+    }
+    WebPDemuxDelete(demux);
+    return out;
+}
+
+// Mean difference of the colour channels over a rectangle, between a decoded canvas and a frame.
+double meanError(const read_back::Picture& got, const Frame& expected, int x0, int y0, int x1, int y1)
+{
+    long total = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            Straight want = frameColour(expected, x, y);
+            const std::uint8_t* pixel = got.at(x, y);
+            total += std::abs(pixel[0] - want.r) + std::abs(pixel[1] - want.g) + std::abs(pixel[2] - want.b);
+        }
+    }
+    return double(total) / ((x1 - x0) * (y1 - y0) * 3);
+}
+
+std::uint32_t riffSizeOf(const std::vector<std::uint8_t>& bytes)
+{
+    return std::uint32_t(bytes[4]) | std::uint32_t(bytes[5]) << 8 | std::uint32_t(bytes[6]) << 16 | std::uint32_t(bytes[7]) << 24;
+}
+
 TEST(AnimatedWebP, FramesAndTheirDurationsReadBackExactly)
 {
     // Three pictures, the second held for three frame times: added once, it simply lasts longer.
     Frame first = patternFrame(40, 30, false, 0);
     Frame second = patternFrame(40, 30, false, 90);
     Frame third = patternFrame(40, 30, false, 180);
-    orvessa::AnimatedWebP animation(40, 30, 90);
+    orvessa::MemoryOutput output;
+    orvessa::AnimatedWebP animation(output, 40, 30, 90);
     animation.addFrame(first, 0);
     animation.addFrame(second, 33);
     animation.addFrame(third, 133);
     EXPECT_EQ(animation.frameCount(), 3u);
-    auto decoded = read_back::webp(animation.finish(167));
+    animation.finish(167);
+    const auto& bytes = output.bytes();
+    ASSERT_GT(bytes.size(), 12u);
+    EXPECT_EQ(riffSizeOf(bytes), bytes.size() - 8) << "the size patched in at the end";
+    auto decoded = read_back::webp(bytes);
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->width, 40);
     EXPECT_EQ(decoded->height, 30);
@@ -188,32 +242,141 @@ TEST(AnimatedWebP, FramesAndTheirDurationsReadBackExactly)
     // Lossy, so each frame is compared on average.
     const Frame* sources[] = { &first, &second, &third };
     for (std::size_t i = 0; i < 3; ++i) {
-        long total = 0;
+        EXPECT_LT(meanError(decoded->frames[i], *sources[i], 0, 0, 40, 30), 12.0) << "frame " << i;
         for (int y = 0; y < 30; ++y) {
-            for (int x = 0; x < 40; ++x) {
-                Straight expected = frameColour(*sources[i], x, y);
-                const std::uint8_t* got = decoded->frames[i].at(x, y);
-                total += std::abs(got[0] - expected.r) + std::abs(got[1] - expected.g) + std::abs(got[2] - expected.b);
-                EXPECT_EQ(got[3], 255);
+            for (int x = 0; x < 40; ++x)
+                EXPECT_EQ(decoded->frames[i].at(x, y)[3], 255);
+        }
+    }
+}
+
+TEST(AnimatedWebP, OnlyTheChangedRectangleIsWrittenAndItReplacesWhatWasThere)
+{
+    // A picture, then the same with a patch changed at odd coordinates, then the patch alone made
+    // fully transparent, then the same pixels again.
+    Frame base = patternFrame(40, 30, false, 0);
+    auto withPatch = [&](std::uint32_t word) {
+        Frame frame = patternFrame(40, 30, false, 0);
+        cairo_surface_flush(frame.surface());
+        unsigned char* data = cairo_image_surface_get_data(frame.surface());
+        int stride = cairo_image_surface_get_stride(frame.surface());
+        for (int y = 7; y < 14; ++y) {
+            for (int x = 11; x < 20; ++x)
+                std::memcpy(data + std::ptrdiff_t(y) * stride + x * 4, &word, 4);
+        }
+        cairo_surface_mark_dirty(frame.surface());
+        return frame;
+    };
+    Frame red = withPatch(0xFFE01010);
+    Frame hole = withPatch(0);
+    orvessa::MemoryOutput output;
+    orvessa::AnimatedWebP animation(output, 40, 30, 90);
+    animation.addFrame(base, 0);
+    animation.addFrame(red, 50);
+    animation.addFrame(hole, 100);
+    animation.addFrame(withPatch(0), 150);
+    animation.finish(250);
+    EXPECT_EQ(animation.frameCount(), 3u) << "the last picture repeats the one before";
+
+    std::uint32_t flags = 0;
+    auto placed = placements(output.bytes(), &flags);
+    ASSERT_EQ(placed.size(), 3u);
+    EXPECT_EQ(placed[0].x, 0);
+    EXPECT_EQ(placed[0].width, 40);
+    EXPECT_EQ(placed[0].height, 30);
+    // Columns 11 to 19 and rows 7 to 13, widened to start at even offsets.
+    for (std::size_t i = 1; i < 3; ++i) {
+        EXPECT_EQ(placed[i].x, 10) << i;
+        EXPECT_EQ(placed[i].y, 6) << i;
+        EXPECT_EQ(placed[i].width, 10) << i;
+        EXPECT_EQ(placed[i].height, 8) << i;
+    }
+    for (const auto& frame : placed) {
+        EXPECT_FALSE(frame.blends);
+        EXPECT_FALSE(frame.disposes);
+    }
+    EXPECT_EQ(placed[2].durationMs, 150) << "lasts until the end, through the repeat";
+    EXPECT_TRUE(flags & ALPHA_FLAG) << "a frame has alpha, and the header says so";
+    EXPECT_TRUE(flags & ANIMATION_FLAG);
+
+    auto decoded = read_back::webp(output.bytes());
+    ASSERT_TRUE(decoded);
+    ASSERT_EQ(decoded->frames.size(), 3u);
+    EXPECT_EQ(decoded->endsMs, (std::vector<int> { 50, 100, 250 }));
+    const auto& first = decoded->frames[0];
+    const auto& second = decoded->frames[1];
+    // Outside the rectangle the canvas keeps the first frame's decoded pixels exactly.
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            bool inside = x >= 10 && x < 20 && y >= 6 && y < 14;
+            if (!inside) {
+                ASSERT_EQ(std::memcmp(second.at(x, y), first.at(x, y), 4), 0) << x << ", " << y;
             }
         }
-        EXPECT_LT(double(total) / (40 * 30 * 3), 12.0) << "frame " << i;
     }
+    // Lossy: a saturated patch blurs at its edges, so its inside is what must be close.
+    EXPECT_LT(meanError(second, red, 13, 9, 20, 14), 12.0);
+    // Without blending, transparent pixels replace the red rather than showing it through.
+    EXPECT_EQ(decoded->frames[2].at(15, 10)[3], 0);
+    EXPECT_EQ(decoded->frames[2].at(10, 6)[3], 255) << "the unchanged edge of the rectangle stays opaque";
+}
+
+TEST(AnimatedWebP, TranslucentFramesKeepTheirAlpha)
+{
+    Frame frame = patternFrame(40, 30, true);
+    orvessa::MemoryOutput output;
+    orvessa::AnimatedWebP animation(output, 40, 30, 90);
+    animation.addFrame(frame, 0);
+    animation.finish(40);
+    auto decoded = read_back::webp(output.bytes());
+    ASSERT_TRUE(decoded);
+    ASSERT_EQ(decoded->frames.size(), 1u);
+    for (int y = 0; y < 30; y += 3) {
+        for (int x = 0; x < 40; x += 3)
+            EXPECT_NEAR(decoded->frames[0].at(x, y)[3], frameColour(frame, x, y).a, 2) << x << ", " << y;
+    }
+}
+
+TEST(AnimatedWebP, AFrameLongerThanOneCanSayIsWrittenAgainUntilItsTimeIsUp)
+{
+    constexpr int kLongest = orvessa::WebPContainer::kLongestFrameMs;
+    Frame first = patternFrame(10, 10, false, 0);
+    Frame second = patternFrame(10, 10, false, 70);
+    orvessa::MemoryOutput output;
+    orvessa::AnimatedWebP animation(output, 10, 10);
+    animation.addFrame(first, 0);
+    animation.addFrame(second, 2LL * kLongest + 5);
+    animation.finish(2LL * kLongest + 25);
+    auto placed = placements(output.bytes());
+    ASSERT_EQ(placed.size(), 4u);
+    EXPECT_EQ(placed[0].durationMs, kLongest);
+    EXPECT_EQ(placed[1].durationMs, kLongest);
+    EXPECT_EQ(placed[2].durationMs, 5);
+    EXPECT_EQ(placed[3].durationMs, 20);
+    auto decoded = read_back::webp(output.bytes());
+    ASSERT_TRUE(decoded);
+    ASSERT_EQ(decoded->frames.size(), 4u);
+    EXPECT_EQ(decoded->frames[0].rgba, decoded->frames[2].rgba) << "the pieces show the same picture";
+    EXPECT_NE(decoded->frames[2].rgba, decoded->frames[3].rgba);
 }
 
 TEST(AnimatedWebP, RefusesWhatWouldBreakTheTimeline)
 {
-    EXPECT_THROW(orvessa::AnimatedWebP(0, 10), std::invalid_argument);
-    EXPECT_THROW(orvessa::AnimatedWebP(16384, 10), std::invalid_argument);
-    EXPECT_THROW(orvessa::AnimatedWebP(10, 10, 0), std::invalid_argument);
-    EXPECT_THROW(orvessa::AnimatedWebP(10, 10, 80, 7), std::invalid_argument);
-    orvessa::AnimatedWebP animation(10, 10);
+    orvessa::MemoryOutput output;
+    EXPECT_THROW(orvessa::AnimatedWebP(output, 0, 10), std::invalid_argument);
+    EXPECT_THROW(orvessa::AnimatedWebP(output, 16384, 10), std::invalid_argument);
+    EXPECT_THROW(orvessa::AnimatedWebP(output, 10, 10, 0), std::invalid_argument);
+    EXPECT_THROW(orvessa::AnimatedWebP(output, 10, 10, 80, 7), std::invalid_argument);
+    EXPECT_TRUE(output.bytes().empty()) << "nothing written for a refused animation";
+    orvessa::AnimatedWebP animation(output, 10, 10);
     EXPECT_THROW(animation.finish(10), std::logic_error) << "no frame yet";
     animation.addFrame(patternFrame(10, 10, false), 0);
     EXPECT_THROW(animation.addFrame(patternFrame(10, 10, false), 0), std::invalid_argument) << "the same timestamp again";
     EXPECT_THROW(animation.addFrame(patternFrame(12, 10, false), 50), std::invalid_argument) << "another size";
-    EXPECT_THROW(animation.finish(0), std::invalid_argument) << "ends before its last frame";
-    EXPECT_FALSE(animation.finish(50).empty());
+    animation.addFrame(patternFrame(10, 10, false), 60);
+    EXPECT_THROW(animation.finish(60), std::invalid_argument) << "ends at its last frame, even an unchanged one";
+    animation.finish(61);
+    EXPECT_TRUE(read_back::webp(output.bytes()));
     EXPECT_THROW(animation.addFrame(patternFrame(10, 10, false), 100), std::logic_error);
 }
 
