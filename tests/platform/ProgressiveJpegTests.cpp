@@ -75,12 +75,12 @@ TEST_F(ProgressiveJpeg, EveryScanLayoutDecodesToTheSamePicture)
     };
     const Kind kinds[] = { { "4:4:4", 3, 1, 1 }, { "4:2:0", 3, 2, 2 }, { "4:2:2", 3, 2, 1 }, { "gray", 1, 1, 1 }, { "CMYK", 4, 1, 1 } };
     for (const Kind& kind : kinds) {
-        JpegScanLayout spec { 53, 37, kind.components, kind.h, kind.v, JpegScans::Interleaved, 95 };
-        const Bytes baseline = encodeJpegScans(spec);
+        JpegScanLayout wanted { 53, 37, kind.components, kind.h, kind.v, JpegScans::Interleaved, 95 };
+        const Bytes baseline = encodeJpegScans(wanted);
         for (JpegScans layout : { JpegScans::ScanPerComponent, JpegScans::Progressive }) {
-            spec.scans = layout;
+            wanted.scans = layout;
             SCOPED_TRACE(std::string(kind.name) + (layout == JpegScans::Progressive ? ", progressive" : ", a scan per component"));
-            const Bytes multiScan = encodeJpegScans(spec);
+            const Bytes multiScan = encodeJpegScans(wanted);
             for (auto [targetWidth, targetHeight] : { std::pair { 0, 0 }, std::pair { 14, 10 } }) {
                 auto expected = decode(baseline, targetWidth, targetHeight);
                 auto image = decode(multiScan, targetWidth, targetHeight);
