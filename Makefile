@@ -1,8 +1,6 @@
 # The two commands a newcomer needs: `make demo` and `make test`. Both install what is missing first.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
-# Configured only, for clang-tidy's compile commands.
-LINT_BUILD ?= build-lint
 TSAN_BUILD ?= build-tsan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=Release
@@ -27,15 +25,15 @@ build: deps
 demo: build
 	bash scripts/demo.sh $(BUILD)/app/orvessa $(DEMO_OUT)
 
-test: lint test-normal test-sanitize test-tsan
+test: lint test-normal test-sanitize
 	$(MAKE) fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 
 # The habits tools can hold: formatting, and clang-tidy's bug-prone and performance checks (which
-# read the compile commands of a configured, never built, folder).
+# read the plain build's compile commands, so the build is configured first).
 lint: deps
 	bash scripts/check-format.sh
-	cmake -S . -B $(LINT_BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) -DORVESSA_UNITY_BUILD=OFF > /dev/null
-	bash scripts/check-tidy.sh $(LINT_BUILD)
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
+	bash scripts/check-tidy.sh $(BUILD)
 
 test-normal: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
@@ -49,8 +47,8 @@ test-sanitize: deps
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 		ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
 
-# The one part of the product with threads of its own, the decode service, under ThreadSanitizer: only
-# the platform library and the service's tests are built.
+# The decode service under ThreadSanitizer: only the platform library and the service's tests are
+# built. Not part of `make test`, whose fifteen minutes on two cores it would overrun.
 test-tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVESSA_THREAD_SANITIZE=ON $(TEST_FLAGS) > /dev/null
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target decode_service_tests
@@ -85,4 +83,4 @@ deb: build
 	@echo "deb: $$(ls $(DEB_OUT)/orvessa_*.deb)"
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(LINT_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) build-bench out
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) build-bench out

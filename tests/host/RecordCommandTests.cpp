@@ -13,18 +13,13 @@ using command_run::quote;
 using command_run::Result;
 using command_run::run;
 using command_run::shell;
+using testing_support::fileBytes;
 using testing_support::TempFolder;
 using testing_support::TestHome;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::uint8_t> fileBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), {} };
-}
 
 struct RecordingPlaces {
     TestHome home;

@@ -21,18 +21,13 @@
 
 using namespace std::chrono_literals;
 using orvessa::OrderedWorkers;
+using testing_support::fileBytes;
 using testing_support::TempFolder;
 using testing_support::TestHome;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::uint8_t> fileBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), {} };
-}
 
 std::shared_ptr<const orvessa::Frame> solid(double grey)
 {

@@ -28,6 +28,12 @@ TempFolder::~TempFolder()
     std::filesystem::remove_all(m_path, error);
 }
 
+std::vector<std::uint8_t> fileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return { std::istreambuf_iterator<char>(in), {} };
+}
+
 std::filesystem::path TempFolder::write(const std::string& relative, const std::vector<std::uint8_t>& bytes) const
 {
     auto path = m_path / relative;

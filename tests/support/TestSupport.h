@@ -30,6 +30,9 @@ private:
     std::filesystem::path m_path;
 };
 
+// A file's bytes, or none when it cannot be read.
+std::vector<std::uint8_t> fileBytes(const std::filesystem::path&);
+
 struct Rgb {
     std::uint8_t r { 0 }, g { 0 }, b { 0 };
 };
