@@ -6,6 +6,7 @@
 #include "tools/pictures/Bmp.h"
 #include "tools/pictures/BmpRunLengths.h"
 #include "tools/pictures/Exif.h"
+#include "tools/pictures/GifLzw.h"
 #include "tools/pictures/JpegScans.h"
 #include "tools/pictures/JpegSegments.h"
 
@@ -133,54 +134,6 @@ void pngSeeds(const fs::path& folder)
 
 // GIF: real LZW codes, growing from 3 bits.
 
-Bytes lzw(const std::vector<int>& indices, int minimumCodeSize)
-{
-    const int clear = 1 << minimumCodeSize, end = clear + 1;
-    std::map<std::pair<int, int>, int> table;
-    int next = end + 1, width = minimumCodeSize + 1;
-    Bytes packed;
-    std::uint32_t bits = 0;
-    int count = 0;
-    auto emit = [&](int code) {
-        bits |= static_cast<std::uint32_t>(code) << count;
-        count += width;
-        while (count >= 8) {
-            packed.push_back(static_cast<std::uint8_t>(bits));
-            bits >>= 8;
-            count -= 8;
-        }
-    };
-    emit(clear);
-    int prefix = indices.empty() ? -1 : indices[0];
-    for (std::size_t i = 1; i < indices.size(); ++i) {
-        auto found = table.find({ prefix, indices[i] });
-        if (found != table.end()) {
-            prefix = found->second;
-            continue;
-        }
-        emit(prefix);
-        if (next < 4096) {
-            table[{ prefix, indices[i] }] = next++;
-            if (next > (1 << width) && width < 12)
-                ++width;
-        }
-        prefix = indices[i];
-    }
-    if (prefix >= 0)
-        emit(prefix);
-    emit(end);
-    if (count > 0)
-        packed.push_back(static_cast<std::uint8_t>(bits));
-    Bytes out { static_cast<std::uint8_t>(minimumCodeSize) };
-    for (std::size_t at = 0; at < packed.size(); at += 255) {
-        const std::size_t n = std::min<std::size_t>(255, packed.size() - at);
-        out.push_back(static_cast<std::uint8_t>(n));
-        out.insert(out.end(), packed.begin() + static_cast<std::ptrdiff_t>(at), packed.begin() + static_cast<std::ptrdiff_t>(at + n));
-    }
-    out.push_back(0);
-    return out;
-}
-
 Bytes makeGif(int width, int height, int frames, bool interlaced, bool localColours)
 {
     Bytes out = bytesOf("GIF89a");
@@ -208,7 +161,7 @@ Bytes makeGif(int width, int height, int frames, bool interlaced, bool localColo
             for (int x = 0; x < width - frame; ++x)
                 indices.push_back(((x / 3) + y + frame) % (localColours ? 4 : 8));
         }
-        const Bytes data = lzw(indices, localColours ? 2 : 3);
+        const Bytes data = encodeGifLzw(indices, localColours ? 2 : 3, { .leadingClear = true, .clearWhenFull = false });
         out.insert(out.end(), data.begin(), data.end());
     }
     out.push_back(0x3B);

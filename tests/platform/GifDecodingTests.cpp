@@ -1,6 +1,7 @@
 #include "platform/ImageDecoder.h"
 #include "platform/ImageHeader.h"
 #include "support/TestSupport.h"
+#include "tools/pictures/GifLzw.h"
 
 #include <gtest/gtest.h>
 
@@ -38,65 +39,6 @@ void putLittleEndian(Bytes& out, std::uint32_t value, int size)
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-struct LzwOptions {
-    bool leadingClear { true };
-    bool clearWhenFull { true }; // Otherwise the table stays full and the clear code is deferred.
-};
-
-// Real LZW: strings grow in a table of up to 4096 codes, the code width from minimum + 1 to 12.
-Bytes lzw(const std::vector<int>& indices, int minimumCodeSize, LzwOptions options)
-{
-    const int clear = 1 << minimumCodeSize, end = clear + 1;
-    std::map<std::pair<int, int>, int> table;
-    int next = end + 1, width = minimumCodeSize + 1;
-    Bytes packed;
-    std::uint32_t bits = 0;
-    int count = 0;
-    auto emit = [&](int code) {
-        bits |= static_cast<std::uint32_t>(code) << count;
-        count += width;
-        while (count >= 8) {
-            packed.push_back(static_cast<std::uint8_t>(bits));
-            bits >>= 8;
-            count -= 8;
-        }
-    };
-    if (options.leadingClear)
-        emit(clear);
-    int prefix = indices[0];
-    for (std::size_t i = 1; i < indices.size(); ++i) {
-        auto found = table.find({ prefix, indices[i] });
-        if (found != table.end()) {
-            prefix = found->second;
-            continue;
-        }
-        emit(prefix);
-        if (next < 4096) {
-            table[{ prefix, indices[i] }] = next++;
-            if (next > (1 << width) && width < 12)
-                ++width;
-        } else if (options.clearWhenFull) {
-            emit(clear);
-            table.clear();
-            next = end + 1;
-            width = minimumCodeSize + 1;
-        }
-        prefix = indices[i];
-    }
-    emit(prefix);
-    emit(end);
-    if (count > 0)
-        packed.push_back(static_cast<std::uint8_t>(bits));
-    Bytes out { static_cast<std::uint8_t>(minimumCodeSize) };
-    for (std::size_t at = 0; at < packed.size(); at += 255) {
-        const std::size_t n = std::min<std::size_t>(255, packed.size() - at);
-        out.push_back(static_cast<std::uint8_t>(n));
-        out.insert(out.end(), packed.begin() + static_cast<std::ptrdiff_t>(at), packed.begin() + static_cast<std::ptrdiff_t>(at + n));
-    }
-    out.push_back(0);
-    return out;
-}
-
 struct Frame {
     int left { 0 };
     int top { 0 };
@@ -111,7 +53,7 @@ struct Frame {
 // Eight global colours, index i as (i * 30, 255 - i * 30, i * 20).
 Rgba globalColour(int i) { return { i * 30, 255 - i * 30, i * 20 }; }
 
-Bytes makeGif(int width, int height, const std::vector<Frame>& frames, LzwOptions options = {}, bool globalTable = true)
+Bytes makeGif(int width, int height, const std::vector<Frame>& frames, pictures::GifLzwOptions options = {}, bool globalTable = true)
 {
     Bytes out { 'G', 'I', 'F', '8', '9', 'a' };
     putLittleEndian(out, static_cast<std::uint32_t>(width), 2);
@@ -146,7 +88,7 @@ Bytes makeGif(int width, int height, const std::vector<Frame>& frames, LzwOption
                     stored.insert(stored.end(), frame.indices.begin() + y * frame.width, frame.indices.begin() + (y + 1) * frame.width);
             }
         }
-        const Bytes data = lzw(stored, 3, options);
+        const Bytes data = encodeGifLzw(stored, 3, options);
         out.insert(out.end(), data.begin(), data.end());
     }
     out.push_back(0x3B);
@@ -218,7 +160,7 @@ TEST_F(GifDecoding, EncodersWithoutALeadingClearOrWithADeferredClearAreRead)
         noise.indices.push_back(static_cast<int>(random() % 8));
     const struct {
         const char* name;
-        LzwOptions options;
+        pictures::GifLzwOptions options;
     } encoders[] = {
         { "clear first, clear when full", { true, true } },
         { "no leading clear", { false, true } },
