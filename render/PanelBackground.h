@@ -12,6 +12,10 @@ public:
     // cairo cannot make one.
     cairo_surface_t* pixels(int width, int height, float scale);
 
+    // Paints the same background over the whole of `target`, an ARGB32 image surface, without
+    // keeping it: what a renderer that draws a single frame wants.
+    static void paint(cairo_surface_t* target, float scale);
+
 private:
     SurfacePointer m_pixels;
     float m_scale { 0 }; // The threads' spacing depends on it, so equal pixel sizes are not enough.

@@ -94,10 +94,12 @@ Frame Renderer::render(const UIWindow& window, const std::vector<std::shared_ptr
         caches.reusedViews = settled;
         oldestKept = backdrop.frameNumber();
     } else {
-        if (cairo_surface_t* background = caches.background.pixels(frame.width(), frame.height(), scale))
+        // Kept, like the backdrop below, only from a renderer's second frame on: one that draws a
+        // single picture would make and copy a frame's worth of pixels for nothing.
+        if (frameNumber == 1)
+            PanelBackground::paint(frame.surface(), scale);
+        else if (cairo_surface_t* background = caches.background.pixels(frame.width(), frame.height(), scale))
             copyPixels(background, frame.surface());
-        // Kept only from a renderer's second frame on: one that draws a single picture would copy
-        // the pixels for nothing.
         if (frameNumber > 1) {
             if (cairo_surface_t* kept = backdrop.keep(views, settled, frame.width(), frame.height(), scale, frameNumber))
                 drawer.keepPixelsBefore(settled, kept);
