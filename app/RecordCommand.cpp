@@ -2,6 +2,7 @@
 
 #include "app/OutputFormats.h"
 #include "host/FrameFolder.h"
+#include "host/InterruptCleanup.h"
 #include "host/OutputFolder.h"
 #include "host/Recorder.h"
 #include "host/WebPRecording.h"
@@ -117,6 +118,7 @@ Subcommand addRecordCommand(CLI::App& app, CommonOptions& common)
     command->footer("Without --script the panel opens at time 0. Frames that show nothing new cost nothing: a PNG frame gets the bytes of the one before, a WebP frame lasts longer.");
 
     auto run = [options, &common] {
+        removeTemporaryFilesOnInterrupt();
         if (!(options->seconds > 0 && options->seconds <= kMaximumSeconds))
             throw UsageError("--seconds: must be more than 0 and at most " + std::to_string(int(kMaximumSeconds)));
         if (!(options->fps > 0 && options->fps <= kMaximumFps))
@@ -188,6 +190,7 @@ Subcommand addSnapshotCommand(CLI::App& app, CommonOptions& common)
     command->add_option("--quality", options->quality, "Quality of a JPEG, 1 to 100 (default 90)");
 
     auto run = [options, &common] {
+        removeTemporaryFilesOnInterrupt();
         if (!(options->at >= 0 && options->at <= kMaximumSeconds))
             throw UsageError("--at: must be from 0 to " + std::to_string(int(kMaximumSeconds)));
         OutputFormat format = pictureFormatFor("--out", options->out);

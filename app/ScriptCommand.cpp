@@ -1,6 +1,7 @@
 #include "app/Commands.h"
 
 #include "host/FileDescriptor.h"
+#include "host/InterruptCleanup.h"
 #include "host/Script.h"
 
 #include <fcntl.h>
@@ -81,6 +82,7 @@ Subcommand addScriptCommand(CLI::App& app, CommonOptions& common)
         + std::to_string(ScriptRunner::kMaximumScriptBytes) + " bytes, each line at most " + std::to_string(ScriptRunner::kMaximumLineBytes) + " bytes.");
 
     auto run = [file, &common] {
+        removeTemporaryFilesOnInterrupt();
         std::istringstream in(readScript(*file));
         HostOptions options = hostOptions(common);
         Panel panel(options);

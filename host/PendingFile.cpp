@@ -52,6 +52,7 @@ PendingFile::PendingFile(FileDescriptor folder, FileDescriptor file, std::string
     : m_folder(std::move(folder))
     , m_file(std::move(file))
     , m_temporary(std::move(temporary))
+    , m_cleanup(m_folder.get(), m_temporary)
     , m_name(std::move(name))
     , m_target(std::move(target))
     , m_mode(mode)
@@ -105,6 +106,7 @@ void PendingFile::commit()
         failWith(errno);
     if (::renameat(m_folder.get(), m_temporary.c_str(), m_folder.get(), m_name.c_str()) != 0)
         failWith(errno);
+    m_cleanup.release();
     m_temporary.clear();
     m_committed = true;
     // The rename itself reaches the disk with the folder. A folder opened only for lookups cannot be
@@ -132,6 +134,7 @@ void PendingFile::discard() noexcept
     m_file.close();
     if (!m_temporary.empty())
         ::unlinkat(m_folder.get(), m_temporary.c_str(), 0);
+    m_cleanup.release();
     m_temporary.clear();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/FileDescriptor.h"
+#include "host/InterruptCleanup.h"
 #include "render/ByteOutput.h"
 
 #include <cstdint>
@@ -55,6 +56,7 @@ private:
     FileDescriptor m_folder; // Our own duplicate of the folder's, so the folder may go first.
     FileDescriptor m_file; // Empty once committed or removed.
     std::string m_temporary; // Empty once renamed or removed.
+    InterruptCleanupEntry m_cleanup; // Removes the temporary file if a signal ends the program first.
     std::string m_name;
     std::filesystem::path m_target;
     WriteMode m_mode;

@@ -5,8 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <fstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
 #include <tuple>
+#include <unistd.h>
 
 using command_run::lineCount;
 using command_run::quote;
@@ -188,4 +194,48 @@ TEST(RecordCommand, AFolderThatCannotBeWrittenStopsTheRecordingWithOneLine)
     }
 }
 
+}
+
+// A recording stopped by a signal ends as the signal ends any program, and leaves no temporary file
+// of ours behind: the WebP that was being written as it went, or any frame in flight.
+TEST(RecordCommand, ASignalEndsTheRecordingWithNoTemporaryFileLeft)
+{
+    auto hiddenFiles = [](const fs::path& folder) {
+        std::vector<std::string> hidden;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().filename().string().starts_with("."))
+                hidden.push_back(entry.path().filename().string());
+        }
+        return hidden;
+    };
+    for (auto [signal, output] : { std::tuple { SIGINT, "rec.webp" }, std::tuple { SIGTERM, "frames" } }) {
+        SCOPED_TRACE(output);
+        RecordingPlaces setup;
+        fs::path target = setup.out.path() / output;
+        std::string home = setup.home.path().string();
+        std::string out = target.string();
+        std::vector<const char*> arguments { ORVESSA_COMMAND, "record", "--seconds", "900", "--fps", "20", "--scale", "1", "--home", home.c_str(), "--out", out.c_str(), nullptr };
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawn(&child, ORVESSA_COMMAND, nullptr, nullptr, const_cast<char* const*>(arguments.data()), environ), 0);
+        // Signalled once the recording is under way: its temporary WebP exists, or frames are landing.
+        bool underWay = false;
+        for (int wait = 0; wait < 400 && !underWay; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (std::string(output) == "frames")
+                underWay = fs::exists(target) && std::distance(fs::directory_iterator(target), fs::directory_iterator()) >= 20;
+            else
+                underWay = !hiddenFiles(setup.out.path()).empty();
+        }
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(underWay) << "the recording never got going";
+        ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+        EXPECT_EQ(WTERMSIG(status), signal);
+        EXPECT_EQ(hiddenFiles(setup.out.path()), std::vector<std::string> {});
+        if (std::string(output) == "frames")
+            EXPECT_EQ(hiddenFiles(target), std::vector<std::string> {});
+        else
+            EXPECT_FALSE(fs::exists(target)) << "an unfinished recording never stands under its name";
+    }
 }
