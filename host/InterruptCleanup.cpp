@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <utility>
 
 namespace orvessa {
 
@@ -27,15 +28,24 @@ struct Slot {
     int folder { -1 };
     std::array<char, kNameBytes> name {};
 };
-static_assert(std::atomic<int>::is_always_lock_free);
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
 
 // A signal handler can reach no object of ours, so the registry is the one process-wide table.
 constexpr std::size_t kSlots = 64;
 std::array<Slot, kSlots> registry;
+std::atomic<bool> ending { false };
+std::atomic<int> beingMade { 0 };
+
+// How long the handler waits for files being made on other threads: far longer than an openat
+// takes, yet bounded, since the signal may have landed on a thread that is itself making one (whose
+// file is registered already, so it is found all the same).
+constexpr long kWaitTurns = 50'000'000;
 
 extern "C" void removeRegisteredFiles(int signal)
 {
     const int savedErrno = errno;
+    ending.store(true);
+    for (long turn = 0; turn < kWaitTurns && beingMade.load() > 0; ++turn) { }
     for (Slot& slot : registry) {
         if (slot.state.load(std::memory_order_acquire) == Registered)
             ::unlinkat(slot.folder, slot.name.data(), 0);
@@ -62,9 +72,35 @@ void removeTemporaryFilesOnInterrupt()
     }
 }
 
-InterruptCleanupEntry::InterruptCleanupEntry(int folder, std::string_view name) noexcept
+std::optional<InterruptCleanupEntry> InterruptCleanupEntry::announce() noexcept
 {
-    if (name.empty() || name.size() >= kNameBytes)
+    // Counted first and checked second, as the handler sets `ending` first and reads the count
+    // second: one of the two always sees the other.
+    beingMade.fetch_add(1);
+    if (ending.load()) {
+        beingMade.fetch_sub(1);
+        return std::nullopt;
+    }
+    InterruptCleanupEntry entry;
+    entry.m_announced = true;
+    return entry;
+}
+
+InterruptCleanupEntry::InterruptCleanupEntry(InterruptCleanupEntry&& other) noexcept
+    : m_announced(std::exchange(other.m_announced, false))
+    , m_slot(std::exchange(other.m_slot, -1))
+{
+}
+
+InterruptCleanupEntry::~InterruptCleanupEntry()
+{
+    release();
+    made();
+}
+
+void InterruptCleanupEntry::remember(int folder, std::string_view name) noexcept
+{
+    if (m_slot >= 0 || name.empty() || name.size() >= kNameBytes)
         return;
     for (std::size_t index = 0; index < registry.size(); ++index) {
         Slot& slot = registry[index];
@@ -79,9 +115,11 @@ InterruptCleanupEntry::InterruptCleanupEntry(int folder, std::string_view name) 
     }
 }
 
-InterruptCleanupEntry::~InterruptCleanupEntry()
+void InterruptCleanupEntry::made() noexcept
 {
-    release();
+    if (m_announced)
+        beingMade.fetch_sub(1);
+    m_announced = false;
 }
 
 void InterruptCleanupEntry::release() noexcept

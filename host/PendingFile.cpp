@@ -39,20 +39,29 @@ PendingFile PendingFile::create(int folder, std::string_view name, std::filesyst
         throw outputSystemError(errno, "write", target.string());
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         std::string temporary = temporaryName(name, attempt);
+        // Nothing more is made once a signal is ending the program.
+        auto cleanup = InterruptCleanupEntry::announce();
+        if (!cleanup)
+            throw outputSystemError(EINTR, "write", target.string());
+        cleanup->remember(ownFolder.get(), temporary);
         FileDescriptor file(::openat(ownFolder.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        int openError = errno;
+        cleanup->made();
         if (file)
-            return PendingFile(std::move(ownFolder), std::move(file), std::move(temporary), std::string(name), std::move(target), mode);
-        if (errno != EEXIST)
-            throw outputSystemError(errno, "write", target.string());
+            return PendingFile(std::move(ownFolder), std::move(file), std::move(temporary), std::move(*cleanup), std::string(name), std::move(target), mode);
+        // The name is someone else's, or nothing was made: not ours to remove.
+        cleanup->release();
+        if (openError != EEXIST)
+            throw outputSystemError(openError, "write", target.string());
     }
     throw outputSystemError(EEXIST, "write", target.string());
 }
 
-PendingFile::PendingFile(FileDescriptor folder, FileDescriptor file, std::string temporary, std::string name, std::filesystem::path target, WriteMode mode)
+PendingFile::PendingFile(FileDescriptor folder, FileDescriptor file, std::string temporary, InterruptCleanupEntry cleanup, std::string name, std::filesystem::path target, WriteMode mode)
     : m_folder(std::move(folder))
     , m_file(std::move(file))
     , m_temporary(std::move(temporary))
-    , m_cleanup(m_folder.get(), m_temporary)
+    , m_cleanup(std::move(cleanup))
     , m_name(std::move(name))
     , m_target(std::move(target))
     , m_mode(mode)

@@ -46,7 +46,7 @@ private:
     friend class OutputFolder;
     // Makes the temporary file for `name` in the folder open as `folder`; `target` names it in errors.
     static PendingFile create(int folder, std::string_view name, std::filesystem::path target, WriteMode);
-    PendingFile(FileDescriptor folder, FileDescriptor file, std::string temporary, std::string name, std::filesystem::path target, WriteMode);
+    PendingFile(FileDescriptor folder, FileDescriptor file, std::string temporary, InterruptCleanupEntry, std::string name, std::filesystem::path target, WriteMode);
 
     void checkOpen() const;
     // Closes and removes the temporary file; then rethrows what failed.
