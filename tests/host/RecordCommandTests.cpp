@@ -215,8 +215,20 @@ TEST(RecordCommand, ASignalEndsTheRecordingWithNoTemporaryFileLeft)
         std::string home = setup.home.path().string();
         std::string out = target.string();
         std::vector<const char*> arguments { ORVESSA_COMMAND, "record", "--seconds", "900", "--fps", "20", "--scale", "1", "--home", home.c_str(), "--out", out.c_str(), nullptr };
+        // The signals' default actions in the child, even where the tests run as a background job,
+        // which starts with SIGINT ignored (and a program keeps an ignored signal ignored).
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        sigaddset(&defaults, SIGINT);
+        sigaddset(&defaults, SIGTERM);
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
         pid_t child = 0;
-        ASSERT_EQ(posix_spawn(&child, ORVESSA_COMMAND, nullptr, nullptr, const_cast<char* const*>(arguments.data()), environ), 0);
+        int spawned = posix_spawn(&child, ORVESSA_COMMAND, nullptr, &attributes, const_cast<char* const*>(arguments.data()), environ);
+        posix_spawnattr_destroy(&attributes);
+        ASSERT_EQ(spawned, 0);
         // Signalled once the recording is under way: its temporary WebP exists, or frames are landing.
         bool underWay = false;
         for (int wait = 0; wait < 400 && !underWay; ++wait) {
