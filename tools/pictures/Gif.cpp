@@ -1,4 +1,5 @@
 #include "tools/pictures/Gif.h"
+#include "tools/pictures/GifLzw.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -34,14 +35,7 @@ Bytes lzwLiterals(const std::vector<std::uint8_t>& indices)
     emit(kEndCode);
     if (bitCount > 0)
         packed.push_back(static_cast<std::uint8_t>(bits));
-    Bytes out { 2 };
-    for (std::size_t at = 0; at < packed.size(); at += 255) {
-        const std::size_t n = std::min<std::size_t>(255, packed.size() - at);
-        out.push_back(static_cast<std::uint8_t>(n));
-        out.insert(out.end(), packed.begin() + static_cast<std::ptrdiff_t>(at), packed.begin() + static_cast<std::ptrdiff_t>(at + n));
-    }
-    out.push_back(0);
-    return out;
+    return gifImageData(2, packed);
 }
 
 void checkSide(int side)

@@ -7,6 +7,18 @@
 
 namespace pictures {
 
+Bytes gifImageData(int minimumCodeSize, const Bytes& packedCodes)
+{
+    Bytes out { static_cast<std::uint8_t>(minimumCodeSize) };
+    for (std::size_t at = 0; at < packedCodes.size(); at += 255) {
+        const std::size_t n = std::min<std::size_t>(255, packedCodes.size() - at);
+        out.push_back(static_cast<std::uint8_t>(n));
+        out.insert(out.end(), packedCodes.begin() + static_cast<std::ptrdiff_t>(at), packedCodes.begin() + static_cast<std::ptrdiff_t>(at + n));
+    }
+    out.push_back(0);
+    return out;
+}
+
 Bytes encodeGifLzw(const std::vector<int>& indices, int minimumCodeSize, GifLzwOptions options)
 {
     const int clear = 1 << minimumCodeSize, end = clear + 1;
@@ -51,14 +63,7 @@ Bytes encodeGifLzw(const std::vector<int>& indices, int minimumCodeSize, GifLzwO
     emit(end);
     if (count > 0)
         packed.push_back(static_cast<std::uint8_t>(bits));
-    Bytes out { static_cast<std::uint8_t>(minimumCodeSize) };
-    for (std::size_t at = 0; at < packed.size(); at += 255) {
-        const std::size_t n = std::min<std::size_t>(255, packed.size() - at);
-        out.push_back(static_cast<std::uint8_t>(n));
-        out.insert(out.end(), packed.begin() + static_cast<std::ptrdiff_t>(at), packed.begin() + static_cast<std::ptrdiff_t>(at + n));
-    }
-    out.push_back(0);
-    return out;
+    return gifImageData(minimumCodeSize, packed);
 }
 
 }

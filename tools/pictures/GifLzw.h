@@ -15,6 +15,10 @@ struct GifLzwOptions {
     bool clearWhenFull { true }; // Otherwise the table stays full and the clear code is deferred.
 };
 
+// Image data around codes already packed least significant bit first: the minimum code size byte,
+// the codes in sub-blocks of at most 255 bytes, and the empty sub-block that ends them.
+Bytes gifImageData(int minimumCodeSize, const Bytes& packedCodes);
+
 // The minimum code size byte, the codes in sub-blocks of at most 255 bytes, and the terminator.
 Bytes encodeGifLzw(const std::vector<int>& indices, int minimumCodeSize, GifLzwOptions = {});
 
