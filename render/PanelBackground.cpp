@@ -7,11 +7,9 @@
 
 namespace orvessa {
 
-namespace {
-
 // A dark slate that deepens downwards with a fine grain and faint horizontal threads, so large flat
 // areas do not band. Fixed, so every frame and every run look the same.
-void paintBackground(cairo_surface_t* surface, float scale)
+void PanelBackground::paint(cairo_surface_t* surface, float scale)
 {
     int width = cairo_image_surface_get_width(surface);
     int height = cairo_image_surface_get_height(surface);
@@ -72,20 +70,17 @@ void paintBackground(cairo_surface_t* surface, float scale)
     cairo_surface_mark_dirty(surface);
 }
 
+namespace {
+
 SurfacePointer makeBackground(int width, int height, float scale)
 {
     SurfacePointer surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    paintBackground(surface.get(), scale);
+    PanelBackground::paint(surface.get(), scale);
     return surface;
 }
 
-}
-
-void PanelBackground::paint(cairo_surface_t* target, float scale)
-{
-    paintBackground(target, scale);
 }
 
 cairo_surface_t* PanelBackground::pixels(int width, int height, float scale)
