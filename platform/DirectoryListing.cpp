@@ -3,6 +3,9 @@
 #include "platform/Context.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 
 #include <memory>
 
@@ -28,4 +31,14 @@ std::optional<std::vector<std::string>> contentsOfDirectoryAtPath(const std::str
     if (!forEachNameInDirectory(devicePath, [&](std::string_view name) { names.emplace_back(name); }))
         return std::nullopt;
     return names;
+}
+
+std::size_t estimatedEntryCount(const std::string& devicePath)
+{
+    auto host = PlatformContext::current().filesystem().resolve(devicePath);
+    struct stat status { };
+    if (!host || ::stat(host->c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_size <= 0)
+        return 0;
+    constexpr std::size_t kBytesPerEntry = 32;
+    return std::min(static_cast<std::size_t>(status.st_size) / kBytesPerEntry, kMaximumEntryEstimate);
 }

@@ -14,3 +14,9 @@ std::optional<std::vector<std::string>> contentsOfDirectoryAtPath(const std::str
 // call. Makes no allocation per entry and looks at no entry's metadata, for folders of many
 // thousands of names. False, with no call, when the folder is missing, unreadable or not a folder.
 bool forEachNameInDirectory(const std::string& devicePath, const std::function<void(std::string_view name)>& visit);
+
+// About how many entries a folder holds, from the size the file system gives the folder itself (on
+// the common ones it grows by some 20 to 40 bytes an entry), at most kMaximumEntryEstimate; 0 when
+// there is no folder. One stat, no listing: a hint for reserving room, never a count to rely on.
+inline constexpr std::size_t kMaximumEntryEstimate = 1 << 18;
+std::size_t estimatedEntryCount(const std::string& devicePath);

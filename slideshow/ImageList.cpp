@@ -8,6 +8,12 @@
 std::vector<std::string> loadImageList(const std::string& homeDirectory, bool shouldShuffle)
 {
     std::vector<std::string> images;
+    // Room made once: growing a list of many thousands of paths step by step copies it and touches
+    // fresh memory at every step, which costs more than the listing itself.
+    std::size_t expected = 0;
+    for (const char* folder : kPhotoFolders)
+        expected += estimatedEntryCount(stringByAppendingPathComponent(homeDirectory, folder));
+    images.reserve(expected);
     for (const char* folder : kPhotoFolders) {
         std::string folderPath = stringByAppendingPathComponent(homeDirectory, folder);
         // What stringByAppendingPathComponent puts before a component: an entry's name has no slash

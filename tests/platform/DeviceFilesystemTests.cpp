@@ -89,4 +89,9 @@ TEST(DirectoryListing, ShallowWithoutDotEntriesAndNothingForMissingOrFiles)
     EXPECT_FALSE(contentsOfDirectoryAtPath("/var/mobile/Nope"));
     EXPECT_FALSE(contentsOfDirectoryAtPath("/var/mobile/Media/a.JPG"));
     EXPECT_FALSE(contentsOfDirectoryAtPath("/elsewhere"));
+    // The estimate only reserves room, but it must never reserve for what is not a folder.
+    EXPECT_EQ(estimatedEntryCount("/var/mobile/Nope"), 0u);
+    EXPECT_EQ(estimatedEntryCount("/var/mobile/Media/a.JPG"), 0u);
+    EXPECT_EQ(estimatedEntryCount("/elsewhere"), 0u);
+    EXPECT_LE(estimatedEntryCount("/var/mobile/Media"), kMaximumEntryEstimate);
 }
