@@ -30,21 +30,23 @@ demo: build
 test: lint test-normal test-sanitize
 	$(MAKE) fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 
-# The habits tools can hold: formatting, and clang-tidy's bug-prone and performance checks (which
-# read the plain build's compile commands, so the build is configured first).
+# The habits tools can hold: formatting, and clang-tidy's bug-prone and performance checks. They read
+# the sanitizer build's compile commands (clang's own flags, and the unity batches, which spare the
+# checks analysing the same headers file after file), so that build is configured first.
 lint: deps
 	bash scripts/check-format.sh
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
-	bash scripts/check-tidy.sh $(BUILD)
+	cmake -S . -B $(SANITIZE_BUILD) $(SANITIZE_FLAGS) > /dev/null
+	bash scripts/check-tidy.sh $(SANITIZE_BUILD)
 
 test-normal: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) > /dev/null
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# AddressSanitizer, UndefinedBehaviorSanitizer and libFuzzer's coverage hooks, with clang.
+# AddressSanitizer, UndefinedBehaviorSanitizer and libFuzzer's coverage hooks, with clang; each
+# layer compiled in unity batches (the plain build compiles every file on its own).
 SANITIZE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-	-DORVESSA_SANITIZE=ON -DORVESSA_FUZZ=ON $(TEST_FLAGS)
+	-DORVESSA_SANITIZE=ON -DORVESSA_FUZZ=ON -DORVESSA_UNITY_LAYERS=ON $(TEST_FLAGS)
 
 # Where Mesa is installed, SDL loads OpenGL for the window and unloads it at exit, and LeakSanitizer
 # then reports Mesa's own leftovers with no module to name or suppress; the window tests of this build

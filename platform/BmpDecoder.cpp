@@ -1,4 +1,5 @@
 #include "platform/BmpFormat.h"
+#include "platform/ByteOrder.h"
 #include "platform/ImageDecoders.h"
 
 #include <algorithm>
@@ -13,9 +14,6 @@ namespace {
 using Rgba = std::array<std::uint8_t, 4>;
 
 constexpr Rgba kOpaqueBlack { 0, 0, 0, 255 };
-
-std::uint32_t le16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[1]) << 8 | p[0]; }
-std::uint32_t le32(const std::uint8_t* p) { return le16(p + 2) << 16 | le16(p); }
 
 std::vector<Rgba> readPalette(const ImageFile& file, const BmpLayout& layout)
 {

@@ -1,13 +1,11 @@
 #include "platform/BmpFormat.h"
 
+#include "platform/ByteOrder.h"
 #include "platform/ImageDecoders.h"
 
 #include <algorithm>
 
 namespace {
-
-std::uint32_t le16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[1]) << 8 | p[0]; }
-std::uint32_t le32(const std::uint8_t* p) { return le16(p + 2) << 16 | le16(p); }
 
 enum Compression : std::uint32_t {
     BiRgb = 0,

@@ -1,6 +1,7 @@
 #include "platform/ImageHeader.h"
 
 #include "platform/BmpFormat.h"
+#include "platform/ByteOrder.h"
 #include "platform/ImageDecoders.h"
 
 #include <algorithm>
@@ -8,11 +9,6 @@
 #include <vector>
 
 namespace {
-
-std::uint32_t be16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0]) << 8 | p[1]; }
-std::uint32_t le16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[1]) << 8 | p[0]; }
-std::uint32_t be32(const std::uint8_t* p) { return be16(p) << 16 | be16(p + 2); }
-std::uint32_t le32(const std::uint8_t* p) { return le16(p + 2) << 16 | le16(p); }
 
 // Random access to the start of a picture, from memory or from a file.
 class ByteSource {

@@ -9,25 +9,38 @@ if [ ! -f "$build/compile_commands.json" ]; then
   echo "check-tidy: $build/compile_commands.json is missing; configure the build first (make build)" >&2
   exit 2
 fi
-mapfile -t files < <(git ls-files 'platform/*.cpp' 'views/*.cpp' 'slideshow/*.cpp' 'touch/*.cpp' 'controller/*.cpp' 'render/*.cpp' 'host/*.cpp' 'app/*.cpp')
+layers='app|host|render|controller|slideshow|views|touch|platform'
+mapfile -t files < <(git ls-files | grep -E "^($layers)/[^/]+\.cpp$")
 
-# The command's files are checked as the unity files they are compiled as (ORVESSA_UNITY_BUILD): most
-# of each one's cost is analysing CLI11's headers, then paid once a unity file instead of once a file.
+# Files the build compiles in unity batches (ORVESSA_UNITY_BUILD, ORVESSA_UNITY_LAYERS) are checked
+# as those batches: most of each file's cost is analysing the headers it includes, then paid once a
+# batch instead of once a file. Only batches that hold product files count.
+unity=()
 inUnity=()
-mapfile -t unity < <(find "$build/app/CMakeFiles/orvessa.dir/Unity" -name '*.cxx' 2> /dev/null | sort)
-if [ ${#unity[@]} -gt 0 ]; then
-  mapfile -t inUnity < <(sed -n 's|^#include "'"$PWD"'/\(.*\)"$|\1|p' "${unity[@]}")
-  mapfile -t files < <(printf '%s\n' "${files[@]}" | grep -vxF -f <(printf '%s\n' "${inUnity[@]}"))
+while IFS= read -r batch; do
+  mapfile -t included < <(sed -n 's|^#include "'"$PWD"'/\(.*\)"$|\1|p' "$batch" | grep -E "^($layers)/[^/]+\.cpp$" || true)
+  if [ ${#included[@]} -gt 0 ]; then
+    unity+=("$batch")
+    inUnity+=("${included[@]}")
+  fi
+done < <(find "$build" -path '*/Unity/*.cxx' 2> /dev/null | sort)
+if [ ${#inUnity[@]} -gt 0 ]; then
+  mapfile -t files < <(printf '%s\n' "${files[@]}" | grep -vxF -f <(printf '%s\n' "${inUnity[@]}") || true)
 fi
 
+# The configuration is named, not looked up beside each file: unity files live in the build folder,
+# which need not be inside the tree.
+tidy=(clang-tidy -p "$build" --quiet --config-file="$PWD/.clang-tidy")
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 status=0
-printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet > "$log" 2>&1 || status=1
+if [ ${#files[@]} -gt 0 ]; then
+  printf '%s\n' "${files[@]}" | xargs -P "$(nproc)" -n 4 "${tidy[@]}" > "$log" 2>&1 || status=1
+fi
 if [ ${#unity[@]} -gt 0 ]; then
   # Findings in the included files count; including a .cpp is what a unity file is for.
-  printf '%s\n' "${unity[@]}" | xargs -P "$(nproc)" -n 1 clang-tidy -p "$build" --quiet \
-    --header-filter='/app/[^/]+\.cpp$' --checks=-bugprone-suspicious-include >> "$log" 2>&1 || status=1
+  printf '%s\n' "${unity[@]}" | xargs -P "$(nproc)" -n 1 "${tidy[@]}" \
+    --header-filter="/($layers)/[^/]+\.cpp\$" --checks=-bugprone-suspicious-include >> "$log" 2>&1 || status=1
 fi
 if [ $status -ne 0 ]; then
   grep -E '(warning|error):' "$log" | sort -u
