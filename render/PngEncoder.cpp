@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -21,7 +22,61 @@ constexpr std::size_t kMaximumChunk = std::size_t(1) << 30;
 
 enum ColourType : std::uint8_t {
     Rgb = 2,
+    Indexed = 3,
     Rgba = 6,
+};
+
+std::size_t bytesPerPixel(ColourType type)
+{
+    return type == Indexed ? 1 : type == Rgb ? 3
+                                             : 4;
+}
+
+// The colours of an opaque frame in the order they are met, while there are at most 256, and each
+// pixel as its index among them.
+class PaletteBuilder {
+public:
+    PaletteBuilder() { m_colours.fill(kEmpty); }
+
+    // Writes the row's indices to `out`; false as soon as a 257th colour is met.
+    bool indexRow(std::span<const std::uint32_t> row, std::uint8_t* out)
+    {
+        for (std::uint32_t pixel : row) {
+            std::uint32_t colour = pixel & 0xFFFFFF;
+            if (colour != m_lastColour) {
+                std::size_t slot = (colour * 2654435761u) >> (32 - kSlotBits);
+                while (m_colours[slot] != colour) {
+                    if (m_colours[slot] == kEmpty) {
+                        if (m_entries.size() == 3 * 256)
+                            return false;
+                        m_colours[slot] = colour;
+                        m_indices[slot] = std::uint8_t(m_entries.size() / 3);
+                        m_entries.insert(m_entries.end(), { std::uint8_t(colour >> 16), std::uint8_t(colour >> 8), std::uint8_t(colour) });
+                        break;
+                    }
+                    slot = (slot + 1) & (kSlots - 1);
+                }
+                m_lastColour = colour;
+                m_lastIndex = m_indices[slot];
+            }
+            *out++ = m_lastIndex;
+        }
+        return true;
+    }
+
+    // RGB triples, as the palette chunk holds them.
+    const std::vector<std::uint8_t>& entries() const { return m_entries; }
+
+private:
+    // Four times the most colours there can be, so probes stay short.
+    static constexpr int kSlotBits = 10;
+    static constexpr std::size_t kSlots = std::size_t(1) << kSlotBits;
+    static constexpr std::uint32_t kEmpty = ~0u; // Never a colour: those have 24 bits.
+    std::array<std::uint32_t, kSlots> m_colours;
+    std::array<std::uint8_t, kSlots> m_indices {};
+    std::vector<std::uint8_t> m_entries;
+    std::uint32_t m_lastColour { kEmpty };
+    std::uint8_t m_lastIndex { 0 };
 };
 
 void appendBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value)
@@ -99,6 +154,31 @@ void filterRow(PngRowFilter filter, const std::uint8_t* row, const std::uint8_t*
     }
 }
 
+// Packs every row as `type` lays it out and filters it into `filtered`, each row after its filter
+// byte, as the image data's zlib stream holds them; false when the frame has too many colours for a
+// palette.
+bool filterRows(const FramePixels& pixels, ColourType type, PaletteBuilder& palette, PngRowFilter filter, std::uint8_t* filtered)
+{
+    std::size_t pixelBytes = bytesPerPixel(type);
+    std::size_t rowBytes = std::size_t(pixels.width()) * pixelBytes;
+    std::vector<std::uint8_t> rows(2 * rowBytes);
+    std::uint8_t* previous = rows.data();
+    std::uint8_t* current = rows.data() + rowBytes;
+    for (int y = 0; y < pixels.height(); ++y) {
+        if (type == Indexed) {
+            if (!palette.indexRow(pixels.row(y), current))
+                return false;
+        } else if (type == Rgb) {
+            packRgb(pixels.row(y), current);
+        } else {
+            packRgba(pixels.row(y), current);
+        }
+        filterRow(filter, current, previous, rowBytes, pixelBytes, filtered + std::size_t(y) * (rowBytes + 1));
+        std::swap(previous, current);
+    }
+    return true;
+}
+
 struct CompressorDeleter {
     void operator()(libdeflate_compressor* compressor) const { libdeflate_free_compressor(compressor); }
 };
@@ -110,26 +190,21 @@ std::vector<std::uint8_t> encodePng(const Frame& frame, const PngSettings& setti
     if (settings.level < 0 || settings.level > 12)
         throw std::invalid_argument("PNG compression level " + std::to_string(settings.level) + " is not from 0 to 12");
     FramePixels pixels(frame);
-    bool opaque = pixels.isOpaque();
-    std::size_t pixelBytes = opaque ? 3 : 4;
-    std::size_t rowBytes = std::size_t(pixels.width()) * pixelBytes;
-    std::size_t height = std::size_t(pixels.height());
+    const bool opaque = pixels.isOpaque();
+    const std::size_t width = std::size_t(pixels.width());
+    const std::size_t height = std::size_t(pixels.height());
 
-    // The filtered rows, each after its filter byte, as the image data's zlib stream holds them.
-    // Left uninitialised: every byte is written, and untouched memory costs the process nothing.
-    std::size_t filteredSize = height * (rowBytes + 1);
-    auto filtered = std::make_unique_for_overwrite<std::uint8_t[]>(filteredSize);
-    std::vector<std::uint8_t> rows(2 * rowBytes);
-    std::uint8_t* previous = rows.data();
-    std::uint8_t* current = rows.data() + rowBytes;
-    for (std::size_t y = 0; y < height; ++y) {
-        if (opaque)
-            packRgb(pixels.row(int(y)), current);
-        else
-            packRgba(pixels.row(int(y)), current);
-        filterRow(settings.filter, current, previous, rowBytes, pixelBytes, filtered.get() + y * (rowBytes + 1));
-        std::swap(previous, current);
+    // A frame of few colours, as the panel is without a photo, is written with a palette: a byte a
+    // pixel to compress instead of three. The buffer has room for the widest layout; it is left
+    // uninitialised, as every byte used is written and untouched memory costs the process nothing.
+    auto filtered = std::make_unique_for_overwrite<std::uint8_t[]>(height * (width * (opaque ? 3 : 4) + 1));
+    PaletteBuilder palette;
+    ColourType type = opaque ? Indexed : Rgba;
+    if (!filterRows(pixels, type, palette, settings.filter, filtered.get())) {
+        type = Rgb;
+        filterRows(pixels, type, palette, settings.filter, filtered.get());
     }
+    const std::size_t filteredSize = height * (width * bytesPerPixel(type) + 1);
 
     std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(libdeflate_alloc_compressor(settings.level));
     if (!compressor)
@@ -143,14 +218,16 @@ std::vector<std::uint8_t> encodePng(const Frame& frame, const PngSettings& setti
     filtered.reset();
 
     std::vector<std::uint8_t> out;
-    out.reserve(compressedSize + 64 + 12 * (compressedSize / kMaximumChunk));
+    out.reserve(compressedSize + 64 + 12 + palette.entries().size() + 12 * (compressedSize / kMaximumChunk));
     out.insert(out.end(), kSignature.begin(), kSignature.end());
     std::vector<std::uint8_t> header;
     appendBigEndian(header, std::uint32_t(pixels.width()));
     appendBigEndian(header, std::uint32_t(pixels.height()));
-    // 8 bits a sample; deflate, adaptive filtering, no interlace.
-    header.insert(header.end(), { 8, opaque ? Rgb : Rgba, 0, 0, 0 });
+    // 8 bits a sample (or an index); deflate, adaptive filtering, no interlace.
+    header.insert(header.end(), { 8, type, 0, 0, 0 });
     appendChunk(out, "IHDR", header.data(), header.size());
+    if (type == Indexed)
+        appendChunk(out, "PLTE", palette.entries().data(), palette.entries().size());
     for (std::size_t at = 0; at < compressedSize; at += kMaximumChunk)
         appendChunk(out, "IDAT", compressed.get() + at, std::min(kMaximumChunk, compressedSize - at));
     appendChunk(out, "IEND", nullptr, 0);

@@ -25,8 +25,9 @@ struct PngSettings {
     PngRowFilter filter { PngRowFilter::None };
 };
 
-// The frame as the bytes of a PNG file: 8-bit RGB when every pixel is opaque, else 8-bit RGBA with
-// the colours un-premultiplied. No ancillary chunk, so equal pixels make equal bytes. Writing them
+// The frame as the bytes of a PNG file: when every pixel is opaque, 8-bit indexed colour if the frame
+// has at most 256 colours (the panel without a photo) and 8-bit RGB if it has more; else 8-bit RGBA
+// with the colours un-premultiplied. No ancillary chunk, so equal pixels make equal bytes. Writing them
 // anywhere is the host's business. Throws std::runtime_error for an empty frame, std::invalid_argument
 // for a level outside 0 to 12.
 // NOTE: Safe on any thread, provided nothing draws into the frame meanwhile.

@@ -86,6 +86,46 @@ TEST(PngEncoder, EverySettingDecodesToTheExactPixelsAsRgbWhenOpaque)
     }
 }
 
+// An opaque frame whose pixels take `colours` distinct colours, in runs and scattered.
+Frame framesOfColours(int width, int height, int colours)
+{
+    Frame frame(width, height);
+    cairo_surface_flush(frame.surface());
+    unsigned char* data = cairo_image_surface_get_data(frame.surface());
+    int stride = cairo_image_surface_get_stride(frame.surface());
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            std::uint32_t word = 0xFF000000u | std::uint32_t((x / 3 + y * 7) % colours * 40503 % 0x1000000);
+            std::memcpy(data + std::ptrdiff_t(y) * stride + x * 4, &word, 4);
+        }
+    }
+    cairo_surface_mark_dirty(frame.surface());
+    return frame;
+}
+
+TEST(PngEncoder, FramesOfAtMost256ColoursAreWrittenWithAPaletteAndDecodeExactly)
+{
+    for (int colours : { 1, 5, 256, 257 }) {
+        Frame frame = framesOfColours(90, 40, colours);
+        for (auto filter : { orvessa::PngRowFilter::None, orvessa::PngRowFilter::Paeth, orvessa::PngRowFilter::Adaptive }) {
+            SCOPED_TRACE(std::to_string(colours) + " colours, filter " + std::to_string(int(filter)));
+            auto bytes = orvessa::encodePng(frame, { 1, filter });
+            EXPECT_EQ(read_back::pngColourType(bytes), colours <= 256 ? 3 : 2);
+            auto picture = read_back::png(bytes);
+            ASSERT_TRUE(picture);
+            int wrong = 0;
+            for (int y = 0; y < 40; ++y) {
+                for (int x = 0; x < 90; ++x) {
+                    Straight expected = frameColour(frame, x, y);
+                    const std::uint8_t* got = picture->at(x, y);
+                    wrong += got[0] != expected.r || got[1] != expected.g || got[2] != expected.b || got[3] != 255;
+                }
+            }
+            EXPECT_EQ(wrong, 0);
+        }
+    }
+}
+
 TEST(PngEncoder, TranslucentPixelsAreWrittenStraightWithTheirAlpha)
 {
     Frame frame = patternFrame(40, 30, true);
