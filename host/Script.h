@@ -40,7 +40,7 @@ public:
     // Scripts are small; these bounds keep an endless or binary input from eating memory. A longer
     // line stops the script with its number; whoever reads a script file holds it to the size.
     static constexpr std::size_t kMaximumLineBytes = 4096;
-    static constexpr std::size_t kMaximumScriptBytes = 1024 * 1024;
+    static constexpr std::size_t kMaximumScriptBytes = std::size_t { 1024 } * 1024;
 
 private:
     Panel& m_panel;

@@ -26,7 +26,7 @@ inline constexpr std::int64_t kMaxPngPixels = 50'000'000;
 inline constexpr int kMaxPngSide = 30'000;
 // GIF, BMP and interlaced PNG pictures are held whole while decoding (interlaced GIFs and run-length
 // BMPs as a byte a pixel, interlaced PNGs as four), or cost time in proportion to their size.
-inline constexpr std::int64_t kMaxWholeImagePixels = 4096 * 4096;
+inline constexpr std::int64_t kMaxWholeImagePixels = std::int64_t { 4096 } * 4096;
 // A side longer than this is refused too: a picture a few pixels high but millions wide cannot be
 // reduced to the frame's size and would come out whole.
 inline constexpr int kMaxWholeImageSide = 30'000;

@@ -16,10 +16,10 @@ class DeviceFilesystem;
 
 // Property lists, XML and binary ("bplist00"), read from untrusted files. Both readers refuse
 // anything past these limits instead of allocating for it.
-constexpr std::size_t propertyListMaxFileBytes = 1024 * 1024;
+constexpr std::size_t propertyListMaxFileBytes = std::size_t { 1024 } * 1024;
 constexpr std::size_t propertyListMaxDepth = 64; // Containers nested inside one another, the root included.
 constexpr std::size_t propertyListMaxObjects = 100000; // Values produced, counting each use of a shared binary object.
-constexpr std::size_t propertyListMaxExpandedBytes = 16 * 1024 * 1024; // String and data bytes produced.
+constexpr std::size_t propertyListMaxExpandedBytes = std::size_t { 16 } * 1024 * 1024; // String and data bytes produced.
 
 enum class PropertyListKind {
     Boolean,

@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-typedef struct _cairo_surface cairo_surface_t;
+// cairo's own name for its surface, declared so that this header needs no cairo.h.
+typedef struct _cairo_surface cairo_surface_t; // NOLINT(bugprone-reserved-identifier)
 
 namespace orvessa {
 

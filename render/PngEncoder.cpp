@@ -47,7 +47,7 @@ public:
                 std::size_t slot = (colour * 2654435761u) >> (32 - kSlotBits);
                 while (m_colours[slot] != colour) {
                     if (m_colours[slot] == kEmpty) {
-                        if (m_entries.size() == 3 * 256)
+                        if (m_entries.size() == 3 * kMaximumColours)
                             return false;
                         m_colours[slot] = colour;
                         m_indices[slot] = std::uint8_t(m_entries.size() / 3);
@@ -68,6 +68,7 @@ public:
     const std::vector<std::uint8_t>& entries() const { return m_entries; }
 
 private:
+    static constexpr std::size_t kMaximumColours = 256;
     // Four times the most colours there can be, so probes stay short.
     static constexpr int kSlotBits = 10;
     static constexpr std::size_t kSlots = std::size_t(1) << kSlotBits;

@@ -26,8 +26,8 @@ inline constexpr float kInvisibleAlpha = 0.001f;
 class ImageReference {
 public:
     ImageReference() = default;
-    explicit ImageReference(std::shared_ptr<const UIImage> image)
-        : m_image(std::move(image))
+    explicit ImageReference(const std::shared_ptr<const UIImage>& image)
+        : m_image(image)
     {
     }
 

@@ -40,7 +40,7 @@ fi
 if [ ${#unity[@]} -gt 0 ]; then
   # Findings in the included files count; including a .cpp is what a unity file is for.
   printf '%s\n' "${unity[@]}" | xargs -P "$(nproc)" -n 1 "${tidy[@]}" \
-    --header-filter="/($layers)/[^/]+\.cpp\$" --checks=-bugprone-suspicious-include >> "$log" 2>&1 || status=1
+    --header-filter="/($layers)/[^/]+\.(cpp|h)\$" --checks=-bugprone-suspicious-include >> "$log" 2>&1 || status=1
 fi
 if [ $status -ne 0 ]; then
   grep -E '(warning|error):' "$log" | sort -u
