@@ -200,7 +200,7 @@ Subcommand addSnapshotCommand(CLI::App& app, CommonOptions& common)
         std::string script = options->script.empty() ? "" : readScript(options->script);
         Panel panel(host);
         playTimeline(panel, host, options->script, script, options->at, [&](double t) { panel.context().runLoop().runUntil(t); });
-        Renderer renderer;
+        Renderer renderer(RendererUse::SinglePicture);
         out.write(encodePicture(renderSnapshot(panel, renderer, host.scale), format, quality));
         std::cout << "wrote " << printableArgument(options->out) << '\n';
         return kExitSuccess;

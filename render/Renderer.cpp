@@ -50,8 +50,9 @@ struct Renderer::Caches {
     std::optional<FrameRecord> lastFrame; // Nothing before the first frame and after one that failed.
 };
 
-Renderer::Renderer()
+Renderer::Renderer(RendererUse use)
     : m_caches(std::make_unique<Caches>())
+    , m_use(use)
 {
 }
 
@@ -94,13 +95,14 @@ Frame Renderer::render(const UIWindow& window, const std::vector<std::shared_ptr
         caches.reusedViews = settled;
         oldestKept = backdrop.frameNumber();
     } else {
-        // Kept, like the backdrop below, only from a renderer's second frame on: one that draws a
-        // single picture would make and copy a frame's worth of pixels for nothing.
-        if (frameNumber == 1)
+        // A single picture would make and copy a frame's worth of pixels for nothing. A run of frames
+        // makes them with its first frame: made with the second, they cost a frame the viewer sees.
+        const bool keepsForNextFrame = m_use == RendererUse::Frames || frameNumber > 1;
+        if (!keepsForNextFrame)
             PanelBackground::paint(frame.surface(), scale);
         else if (cairo_surface_t* background = caches.background.pixels(frame.width(), frame.height(), scale))
             copyPixels(background, frame.surface());
-        if (frameNumber > 1) {
+        if (keepsForNextFrame) {
             if (cairo_surface_t* kept = backdrop.keep(views, settled, frame.width(), frame.height(), scale, frameNumber))
                 drawer.keepPixelsBefore(settled, kept);
         }
@@ -139,7 +141,7 @@ bool Renderer::wouldRepeatLastFrame(const UIWindow& window, const std::vector<st
 
 Frame renderPanel(const UIWindow& window, const std::vector<std::shared_ptr<UIAlertView>>& alerts, TimeInterval now, float scale)
 {
-    Renderer renderer;
+    Renderer renderer(RendererUse::SinglePicture);
     return renderer.render(window, alerts, now, scale);
 }
 

@@ -12,6 +12,14 @@ class UIWindow;
 
 namespace orvessa {
 
+// What a renderer is for. One that draws a run of frames keeps, from its first frame on, what the
+// next can reuse, so the frames after it, the ones a viewer watches, pay for nothing twice. One that
+// draws a single picture keeps nothing of its first frame.
+enum class RendererUse {
+    Frames,
+    SinglePicture,
+};
+
 // Draws a window's view tree at a moment into pixels with cairo. Keep one renderer for a run of
 // frames: it keeps what the next frame can reuse.
 // - Each image it drew, resampled once to the size drawn, so a frame only copies pixels. An entry
@@ -21,7 +29,7 @@ namespace orvessa {
 // - The records the last frame was drawn from, to tell whether a frame would repeat it.
 class Renderer {
 public:
-    Renderer();
+    explicit Renderer(RendererUse = RendererUse::Frames);
     ~Renderer();
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
@@ -46,6 +54,7 @@ public:
 private:
     struct Caches;
     std::unique_ptr<Caches> m_caches;
+    RendererUse m_use;
 };
 
 // One frame with a renderer of its own, for a single picture; a run of frames should share a Renderer.
