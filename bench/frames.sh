@@ -50,7 +50,7 @@ for i in range(runs):
 ma = statistics.median(p[0] for p in pairs) * 1000
 mb = statistics.median(p[1] for p in pairs) * 1000
 ratio = statistics.median(p[0] / p[1] for p in pairs)
-print(f"{label}: orvessa {ma:.1f} ms, ImageMagick {mb:.1f} ms (medians of {runs} pairs); ratio {ratio:.2f}")
+print(f"{label}: orvessa {ma:.1f} ms, ImageMagick {mb:.1f} ms (medians of {runs} pairs); ratio {ratio:.3f}")
 PY
 }
 
