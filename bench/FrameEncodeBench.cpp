@@ -20,14 +20,21 @@
 
 namespace {
 
+// The demo home, as the frames of `make demo` show it.
+orvessa::HostOptions demoOptions()
+{
+    orvessa::HostOptions options;
+    options.resourcesFolder = ORVESSA_RESOURCES_DIR;
+    options.seed = 7;
+    return options;
+}
+
 // Frames of the demo at moments that show each kind of picture: the photo fading in, a settled
 // photo, a cross-fade, the controls fading in and shown over a photo.
 const std::vector<orvessa::Frame>& demoFrames()
 {
     static const std::vector<orvessa::Frame> frames = [] {
-        orvessa::HostOptions options;
-        options.resourcesFolder = ORVESSA_RESOURCES_DIR;
-        options.seed = 7;
+        orvessa::HostOptions options = demoOptions();
         options.scale = 2;
         orvessa::Panel panel(options);
         panel.open();
@@ -53,14 +60,10 @@ const std::vector<orvessa::Frame>& demoFrames()
 const std::vector<orvessa::Frame>& panelOnlyFrames()
 {
     static const std::vector<orvessa::Frame> frames = [] {
-        orvessa::HostOptions options;
-        options.resourcesFolder = ORVESSA_RESOURCES_DIR;
-        options.seed = 7;
-        orvessa::Panel panel(options);
+        orvessa::Panel panel(demoOptions());
         panel.open();
-        orvessa::Renderer renderer;
         std::vector<orvessa::Frame> drawn;
-        drawn.push_back(renderer.render(panel.window(), panel.context().application().visibleAlerts(), panel.now(), 2));
+        drawn.push_back(orvessa::renderPanel(panel.window(), panel.context().application().visibleAlerts(), panel.now(), 2));
         return drawn;
     }();
     return frames;

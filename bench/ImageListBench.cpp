@@ -40,8 +40,10 @@ const std::filesystem::path& homeWith(long count)
     return home;
 }
 
-enum class Timed { Building,
-    Releasing };
+enum class Timed {
+    Building,
+    Releasing,
+};
 
 void imageList(benchmark::State& state, bool shuffle, Timed timed)
 {

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-
 #include <memory>
 
 bool forEachNameInDirectory(const std::string& devicePath, const std::function<void(std::string_view name)>& visit)

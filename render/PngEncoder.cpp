@@ -28,8 +28,15 @@ enum ColourType : std::uint8_t {
 
 std::size_t bytesPerPixel(ColourType type)
 {
-    return type == Indexed ? 1 : type == Rgb ? 3
-                                             : 4;
+    switch (type) {
+    case Indexed:
+        return 1;
+    case Rgb:
+        return 3;
+    case Rgba:
+        break;
+    }
+    return 4;
 }
 
 // The colours of an opaque frame in the order they are met, while there are at most 256, and each

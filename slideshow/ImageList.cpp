@@ -5,17 +5,21 @@
 #include "slideshow/PhotoNames.h"
 #include "slideshow/Shuffling.h"
 
+#include <algorithm>
+
 std::vector<std::string> loadImageList(const std::string& homeDirectory, bool shouldShuffle)
 {
+    std::array<std::string, kPhotoFolders.size()> folderPaths;
+    std::transform(kPhotoFolders.begin(), kPhotoFolders.end(), folderPaths.begin(),
+        [&](const char* folder) { return stringByAppendingPathComponent(homeDirectory, folder); });
     std::vector<std::string> images;
     // Room made once: growing a list of many thousands of paths step by step copies it and touches
     // fresh memory at every step, which costs more than the listing itself.
     std::size_t expected = 0;
-    for (const char* folder : kPhotoFolders)
-        expected += estimatedEntryCount(stringByAppendingPathComponent(homeDirectory, folder));
+    for (const std::string& folderPath : folderPaths)
+        expected += estimatedEntryCount(folderPath);
     images.reserve(expected);
-    for (const char* folder : kPhotoFolders) {
-        std::string folderPath = stringByAppendingPathComponent(homeDirectory, folder);
+    for (const std::string& folderPath : folderPaths) {
         // What stringByAppendingPathComponent puts before a component: an entry's name has no slash
         // and is never empty, so the prefix and the name make the same path, with one allocation for
         // each photo and none for a name the filter refuses.
