@@ -74,7 +74,7 @@ PhotoReport checkPhotos()
     source(kPreserveAspectKey, report.settings.preserveAspect ? "on" : "off");
 
     report.images = loadImageList(NSHomeDirectory(), report.settings.shuffle);
-    report.fallback = report.images.size() == 1 && report.images.front() == kFallbackImagePath;
+    report.fallback = report.images.size() == 1 && report.images[0] == kFallbackImagePath;
 
     report.home = { NSHomeDirectory(), filesystem.resolve(NSHomeDirectory()).value_or("").string() };
     for (const char* folder : kPhotoFolders) {
@@ -172,7 +172,7 @@ nlohmann::ordered_json photoReportJson(const PhotoReport& report)
         { "preferences", { { "path", report.preferencesPath }, { "problem", report.preferencesProblem.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(report.preferencesProblem) } } },
         { "settings", settings },
         { "settingSources", sources },
-        { "images", report.images },
+        { "images", report.images.paths() },
         { "fallback", report.fallback },
         { "notPictures", entries(report.unreadable) },
         { "leftOut", entries(report.leftOut) },

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PathList.h"
 #include "slideshow/PhotoNames.h"
 #include "slideshow/SlideshowSettings.h"
 
@@ -36,7 +37,7 @@ struct PhotoReport {
     std::string preferencesProblem; // Why the file gave no settings; empty when it was read.
     SlideshowSettings settings;
     std::vector<Setting> settingSources;
-    std::vector<std::string> images; // Display order, as the widget builds it.
+    PathList images; // Display order, as the widget builds it.
     bool fallback { false }; // No photo found: the fallback picture alone.
     std::vector<Entry> leftOut; // Names the filter refuses.
     std::vector<Entry> unreadable; // Names the filter takes that hold no picture: an empty frame each.

@@ -93,7 +93,7 @@ void OrvessaController::loadFullView()
         _picFrame->setContentMode(UIViewContentModeScaleAspectFit);
 
     // 3. The image list.
-    images = loadImageList(NSHomeDirectory(), slideshowSettings.shuffle);
+    images = std::make_shared<const PathList>(loadImageList(NSHomeDirectory(), slideshowSettings.shuffle));
 
     // 4. The first photo, at once.
     _picFrame->setImage(UIImage::imageWithContentsOfFile(images->at(0)));
@@ -166,16 +166,13 @@ std::shared_ptr<NSObject> OrvessaController::launchURLForTapLocation(CGPoint loc
 
 std::vector<WeeAppStateField> OrvessaController::debugState() const
 {
-    WeeAppStateField::Value imageList = nullptr;
-    if (images)
-        imageList = *images;
     return {
         { "initalized", initalized },
         { "playing", playing },
         { "transitioning", transitioning },
         { "currentImage", std::int64_t { currentImage } },
         { "secondsPerSlide", double { secondsPerSlide } },
-        { "images", std::move(imageList) },
+        { "images", images },
         { "hasView", _view != nullptr },
     };
 }

@@ -71,7 +71,7 @@ public:
     const std::shared_ptr<UIBarButtonItem>& pauseItem() const { return pause; }
     const std::shared_ptr<UIBarButtonItem>& playItem() const { return play; }
     const std::optional<std::vector<std::shared_ptr<UIBarButtonItem>>>& controlBarItems() const { return _controlBarItems; }
-    const std::optional<std::vector<std::string>>& imageList() const { return images; }
+    const std::shared_ptr<const PathList>& imageList() const { return images; }
     const std::shared_ptr<NSTimer>& nextTimer() const { return _nextTimer; }
     std::shared_ptr<UIButton> infoButton() const { return _infoButton.lock(); }
     std::shared_ptr<UIButton> twitterButton() const { return _twitterButton.lock(); }
@@ -127,7 +127,7 @@ private:
     std::shared_ptr<UIBarButtonItem> pause;
     std::shared_ptr<UIBarButtonItem> play;
     std::optional<std::vector<std::shared_ptr<UIBarButtonItem>>> _controlBarItems;
-    std::optional<std::vector<std::string>> images;
+    std::shared_ptr<const PathList> images; // Shared with hosts' state queries; never changed once made.
     std::weak_ptr<const PropertyListValue> settings; // Not owned; only read while loadFullView runs.
     std::shared_ptr<NSTimer> _nextTimer;
     std::weak_ptr<UIButton> _infoButton; // Not owned: the root view holds the three buttons.

@@ -4,10 +4,10 @@
 
 namespace orvessa {
 
-const std::string& SlidePosition::entry(std::int64_t offset) const
+std::string SlidePosition::entry(std::int64_t offset) const
 {
-    auto count = std::int64_t(images.size());
-    return images[std::size_t(((currentImage + offset) % count + count) % count)];
+    auto count = std::int64_t(images->size());
+    return (*images)[std::size_t(((currentImage + offset) % count + count) % count)];
 }
 
 std::optional<SlidePosition> slidePosition(const BBWeeAppController& widget)
@@ -16,8 +16,8 @@ std::optional<SlidePosition> slidePosition(const BBWeeAppController& widget)
     bool hasIndex = false;
     for (auto& field : widget.debugState()) {
         if (field.name == "images") {
-            if (auto* list = std::get_if<std::vector<std::string>>(&field.value))
-                position.images = std::move(*list);
+            if (auto* list = std::get_if<std::shared_ptr<const PathList>>(&field.value))
+                position.images = *list;
         } else if (field.name == "currentImage") {
             if (auto* index = std::get_if<std::int64_t>(&field.value)) {
                 position.currentImage = *index;
@@ -25,7 +25,7 @@ std::optional<SlidePosition> slidePosition(const BBWeeAppController& widget)
             }
         }
     }
-    if (!hasIndex || position.images.empty() || position.currentImage < 0 || position.currentImage >= std::int64_t(position.images.size()))
+    if (!hasIndex || !position.images || position.images->empty() || position.currentImage < 0 || position.currentImage >= std::int64_t(position.images->size()))
         return std::nullopt;
     return position;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/PathList.h"
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 class BBWeeAppController;
 
@@ -12,11 +14,11 @@ namespace orvessa {
 // Where the widget's slideshow stands, as the host protocol's query side shows it: the image list and
 // the position in it.
 struct SlidePosition {
-    std::vector<std::string> images;
+    std::shared_ptr<const PathList> images; // Never null; the widget's own list, not a copy.
     std::int64_t currentImage { 0 };
 
     // The entry `offset` steps from the current one, wrapping at both ends.
-    const std::string& entry(std::int64_t offset) const;
+    std::string entry(std::int64_t offset) const;
 };
 
 // Nothing while the widget shows no list (before its full view), or when its state holds no

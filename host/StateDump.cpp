@@ -54,6 +54,8 @@ nlohmann::ordered_json widgetState(const BBWeeAppController& widget)
                 using T = std::decay_t<decltype(value)>;
                 if constexpr (std::is_same_v<T, double>)
                     out[field.name] = number(static_cast<float>(value));
+                else if constexpr (std::is_same_v<T, std::shared_ptr<const PathList>>)
+                    out[field.name] = value ? nlohmann::ordered_json(value->paths()) : nlohmann::ordered_json(nullptr);
                 else
                     out[field.name] = value;
             },

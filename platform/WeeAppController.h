@@ -2,6 +2,7 @@
 
 #include "platform/Geometry.h"
 #include "platform/Object.h"
+#include "platform/PathList.h"
 #include "platform/View.h"
 
 #include <cstdint>
@@ -12,7 +13,7 @@
 
 // One named value of a widget's state, as a host's debugging tools show it.
 struct WeeAppStateField {
-    using Value = std::variant<std::nullptr_t, bool, std::int64_t, double, std::vector<std::string>>;
+    using Value = std::variant<std::nullptr_t, bool, std::int64_t, double, std::shared_ptr<const PathList>>;
     std::string name;
     Value value;
 };

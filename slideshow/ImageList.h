@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/Device.h"
+#include "platform/PathList.h"
 
 #include <array>
 #include <string>
-#include <vector>
 
 // The photo folders under the home directory, in display order: synced photos, then the camera roll.
 inline constexpr std::array<const char*, 2> kPhotoFolders { kSyncedPhotosFolder, kCameraRollFolder };
@@ -13,4 +13,4 @@ inline constexpr const char* kFallbackImagePath = "/System/Library/WeeAppPlugins
 
 // The absolute paths of the photos in both folders, folder by folder in listing order, or the
 // fallback image alone; shuffled once when asked. Never empty. Opens no image.
-std::vector<std::string> loadImageList(const std::string& homeDirectory, bool shuffle);
+PathList loadImageList(const std::string& homeDirectory, bool shuffle);

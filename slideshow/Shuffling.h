@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PathList.h"
 #include "platform/Random.h"
 
 #include <cstdint>
@@ -9,13 +10,25 @@
 // Forward Fisher-Yates over the whole list: position i takes an entry drawn from i to n - 1. It draws
 // exactly n numbers and makes exactly n exchanges, the last of the final position with itself; no
 // draw is rejected, so the remainder's small bias stays, as in the platform's own shuffle.
+template<typename SwapEntries>
+void shuffleEntries(std::uint32_t n, SwapEntries swapEntries)
+{
+    for (std::uint32_t i = 0; i < n; ++i) {
+        std::uint32_t r = libSystem::arc4random() % (n - i);
+        swapEntries(i, i + r);
+    }
+}
+
 template<typename T>
 void shuffle(std::vector<T>& list)
 {
-    const auto n = static_cast<std::uint32_t>(list.size());
-    for (std::uint32_t i = 0; i < n; ++i) {
-        std::uint32_t r = libSystem::arc4random() % (n - i);
+    shuffleEntries(static_cast<std::uint32_t>(list.size()), [&](std::uint32_t a, std::uint32_t b) {
         using std::swap;
-        swap(list[i], list[i + r]);
-    }
+        swap(list[a], list[b]);
+    });
+}
+
+inline void shuffle(PathList& list)
+{
+    shuffleEntries(static_cast<std::uint32_t>(list.size()), [&](std::uint32_t a, std::uint32_t b) { list.swapEntries(a, b); });
 }

@@ -85,7 +85,7 @@ TEST(PhotoCheck, NothingToSayWhenEveryNameIsShown)
     orvessa::Panel panel(testing_support::panelOptions(home.path()));
     orvessa::PhotoReport report = orvessa::checkPhotos();
     EXPECT_EQ(orvessa::photoReportSummary(report), "");
-    EXPECT_EQ(report.images.front(), "/var/mobile/Media/PhotoData/Sync/100SYNCD/IMG_0002.JPG");
+    EXPECT_EQ(report.images[0], "/var/mobile/Media/PhotoData/Sync/100SYNCD/IMG_0002.JPG");
 }
 
 TEST(PhotoCheck, AHiddenNameIsLeftOutForItsCaseWhereUpperCaseWouldShowIt)

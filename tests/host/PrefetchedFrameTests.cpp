@@ -104,3 +104,29 @@ TEST(PrefetchedFrames, EqualTheWidgetsOwnFramesAndNeedNoUiThreadDecode)
 }
 
 }
+
+// The host reads the position after every step: with a folder of many thousands of photos, a copy of
+// the list each time would cost the UI thread more than the step itself.
+TEST(SlidePosition, ReadsTheWidgetsOwnListAndWrapsAtBothEnds)
+{
+    TestHome home;
+    for (const char* name : { "a.JPG", "b.JPG", "c.JPG" })
+        home.addPhoto(name, { 90, 90, 90 }, testing_support::kCameraRoll, 8, 8);
+    orvessa::Panel panel(testing_support::panelOptions(home.path(), 3));
+    panel.create();
+    panel.placeholder();
+    EXPECT_FALSE(orvessa::slidePosition(*panel.widget())) << "no list before the full view";
+    panel.full();
+    auto position = orvessa::slidePosition(*panel.widget());
+    ASSERT_TRUE(position);
+    std::shared_ptr<const PathList> listed;
+    for (auto& field : panel.widget()->debugState()) {
+        if (field.name == "images")
+            listed = std::get<std::shared_ptr<const PathList>>(field.value);
+    }
+    EXPECT_EQ(position->images.get(), listed.get());
+    ASSERT_EQ(position->images->size(), 3u);
+    EXPECT_EQ(position->entry(0), (*listed)[std::size_t(position->currentImage)]);
+    EXPECT_EQ(position->entry(-1), (*listed)[std::size_t((position->currentImage + 2) % 3)]);
+    EXPECT_EQ(position->entry(4), (*listed)[std::size_t((position->currentImage + 1) % 3)]);
+}

@@ -66,7 +66,7 @@ TEST_F(WidgetTest, FallbackImageAloneStillStartsTheShow)
 {
     openPanel();
     OrvessaController& c = widget();
-    EXPECT_EQ(*c.imageList(), std::vector<std::string> { "/System/Library/WeeAppPlugins/Orvessa.bundle/empty.png" });
+    EXPECT_EQ(c.imageList()->paths(), std::vector<std::string> { "/System/Library/WeeAppPlugins/Orvessa.bundle/empty.png" });
     EXPECT_TRUE(c.picFrame()->image()) << "the bundle's fallback picture";
     ASSERT_TRUE(c.nextTimer());
     EXPECT_DOUBLE_EQ(c.nextTimer()->timeInterval(), 5.0);

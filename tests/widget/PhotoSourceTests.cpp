@@ -105,7 +105,7 @@ TEST(ImageList, OnlyUpperCaseExtensionsAndSyncedPhotosFirst)
     home.write(std::string(testing_support::kCameraRoll) + "/sub/deep.JPG", std::string("x"));
     TestPlatform platform(home.path());
 
-    auto images = loadImageList("/var/mobile", false);
+    auto images = loadImageList("/var/mobile", false).paths();
     ASSERT_FALSE(images.empty());
     EXPECT_EQ(images.front(), "/var/mobile/Media/PhotoData/Sync/100SYNCD/s.JPG");
     std::set<std::string> camera(images.begin() + 1, images.end());
@@ -170,7 +170,7 @@ TEST(ImageList, PathsJoinTheHomeAsThePathFunctionsDoWhateverItsSlashes)
             stringByAppendingPathComponent(stringByAppendingPathComponent(written, kSyncedPhotosFolder), "b.PNG"),
             stringByAppendingPathComponent(stringByAppendingPathComponent(written, kCameraRollFolder), "a.JPG"),
         };
-        EXPECT_EQ(loadImageList(written, false), expected) << written;
+        EXPECT_EQ(loadImageList(written, false).paths(), expected) << written;
     }
 }
 
@@ -179,8 +179,8 @@ TEST(ImageList, FallbackAloneWhenNoPhotoWithOrWithoutShuffle)
     TestHome home;
     home.write(std::string(testing_support::kCameraRoll) + "/holiday.jpg", std::string("x"));
     TestPlatform platform(home.path());
-    EXPECT_EQ(loadImageList("/var/mobile", false), std::vector<std::string> { kFallbackImagePath });
-    EXPECT_EQ(loadImageList("/var/mobile", true), std::vector<std::string> { kFallbackImagePath });
+    EXPECT_EQ(loadImageList("/var/mobile", false).paths(), std::vector<std::string> { kFallbackImagePath });
+    EXPECT_EQ(loadImageList("/var/mobile", true).paths(), std::vector<std::string> { kFallbackImagePath });
 }
 
 TEST(ImageList, UnreadableFolderContributesNothingAndTheOtherIsStillScanned)
@@ -192,7 +192,7 @@ TEST(ImageList, UnreadableFolderContributesNothingAndTheOtherIsStillScanned)
     home.write(std::string(testing_support::kCameraRoll) + "/c.JPG", std::string("x"));
     std::filesystem::permissions(home.path() / testing_support::kSynced, std::filesystem::perms::none);
     TestPlatform platform(home.path());
-    EXPECT_EQ(loadImageList("/var/mobile", false), std::vector<std::string> { "/var/mobile/Media/DCIM/100APPLE/c.JPG" });
+    EXPECT_EQ(loadImageList("/var/mobile", false).paths(), std::vector<std::string> { "/var/mobile/Media/DCIM/100APPLE/c.JPG" });
 }
 
 TEST(ImageList, AFileWhereAFolderShouldBeContributesNothing)
@@ -201,7 +201,7 @@ TEST(ImageList, AFileWhereAFolderShouldBeContributesNothing)
     home.write(testing_support::kSynced, std::string("a file, not a folder"));
     home.write(std::string(testing_support::kCameraRoll) + "/c.JPG", std::string("x"));
     TestPlatform platform(home.path());
-    EXPECT_EQ(loadImageList("/var/mobile", false), std::vector<std::string> { "/var/mobile/Media/DCIM/100APPLE/c.JPG" });
+    EXPECT_EQ(loadImageList("/var/mobile", false).paths(), std::vector<std::string> { "/var/mobile/Media/DCIM/100APPLE/c.JPG" });
 }
 
 TEST(Shuffle, DrawsNNumbersAndMakesNExchanges)
@@ -228,6 +228,36 @@ TEST(Shuffle, DrawsNNumbersAndMakesNExchanges)
     EXPECT_EQ(random->draws, 5u);
 }
 
+TEST(Shuffle, AListOfPathsTakesTheSameOrderAsTheSamePathsOneByOne)
+{
+    auto seeded = [](std::uint64_t seed) {
+        PlatformContext::Configuration configuration;
+        configuration.random = std::make_unique<SeededRandomSource>(seed);
+        return configuration;
+    };
+    PathList list;
+    list.startFolder("/s/");
+    for (int i = 0; i < 5; ++i)
+        list.append("S" + std::to_string(i) + ".JPG");
+    list.startFolder("/c/");
+    for (int i = 0; i < 60; ++i)
+        list.append("C" + std::to_string(i) + ".PNG");
+    const std::vector<std::string> inFolderOrder = list.paths();
+    std::vector<std::string> oneByOne = inFolderOrder;
+    {
+        PlatformContext context(seeded(7));
+        ContextScope scope(context);
+        shuffle(list);
+    }
+    {
+        PlatformContext context(seeded(7));
+        ContextScope scope(context);
+        shuffle(oneByOne);
+    }
+    EXPECT_EQ(list.paths(), oneByOne);
+    EXPECT_NE(oneByOne, inFolderOrder);
+}
+
 TEST(Shuffle, SameSeedSameOrderAndEveryEntryKept)
 {
     TestHome home;
@@ -239,7 +269,7 @@ TEST(Shuffle, SameSeedSameOrderAndEveryEntryKept)
         configuration.random = std::make_unique<SeededRandomSource>(seed);
         PlatformContext context(std::move(configuration));
         ContextScope scope(context);
-        return loadImageList("/var/mobile", true);
+        return loadImageList("/var/mobile", true).paths();
     };
     auto a = shuffled(1);
     EXPECT_EQ(a, shuffled(1));
@@ -247,7 +277,7 @@ TEST(Shuffle, SameSeedSameOrderAndEveryEntryKept)
     auto sortedA = a;
     std::sort(sortedA.begin(), sortedA.end());
     TestPlatform platform(home.path());
-    auto plain = loadImageList("/var/mobile", false);
+    auto plain = loadImageList("/var/mobile", false).paths();
     std::sort(plain.begin(), plain.end());
     EXPECT_EQ(sortedA, plain);
 }

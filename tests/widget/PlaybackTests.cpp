@@ -12,7 +12,7 @@ struct Playback : WidgetTest {
             home.writePreferences(preferences);
         openPanel();
     }
-    const std::string& path(int index) { return widget().imageList()->at(std::size_t(index)); }
+    std::string path(int index) { return widget().imageList()->at(std::size_t(index)); }
     std::vector<std::string> timerActions()
     {
         std::vector<std::string> actions;
