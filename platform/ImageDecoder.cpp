@@ -176,7 +176,7 @@ DecodedImage allocateImage(int width, int height)
     image.width = width;
     image.height = height;
     image.stride = stride;
-    image.pixels.assign(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height), 0);
+    image.pixels = PixelMemory(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
     return image;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PixelMemory.h"
+
 #include <compare>
 #include <cstdint>
 #include <filesystem>
@@ -21,7 +23,7 @@ struct DecodedImage {
     int width { 0 };
     int height { 0 };
     int stride { 0 };
-    std::vector<std::uint8_t> pixels;
+    PixelMemory pixels;
 };
 
 // Bytes from one row of 4-byte pixels to the next for a picture `width` pixels wide, the value cairo

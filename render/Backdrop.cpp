@@ -1,5 +1,7 @@
 #include "render/Backdrop.h"
 
+#include "render/ImageSurface.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -27,7 +29,7 @@ cairo_surface_t* Backdrop::keep(const std::vector<ViewRecord>& views, std::size_
     if (settled == 0 || settled > views.size())
         return nullptr;
     if (!hasSize(width, height))
-        m_pixels.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+        m_pixels.reset(createImageSurface(CAIRO_FORMAT_ARGB32, width, height));
     if (cairo_surface_status(m_pixels.get()) != CAIRO_STATUS_SUCCESS) {
         m_pixels.reset();
         return nullptr;

@@ -1,5 +1,7 @@
 #include "render/Frame.h"
 
+#include "render/ImageSurface.h"
+
 #include <cairo.h>
 
 #include <cstring>
@@ -10,7 +12,7 @@
 namespace orvessa {
 
 Frame::Frame(int width, int height)
-    : Frame(adopt(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)))
+    : Frame(adopt(createImageSurface(CAIRO_FORMAT_ARGB32, width, height)))
 {
 }
 

@@ -1,5 +1,7 @@
 #include "render/PanelBackground.h"
 
+#include "render/ImageSurface.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -74,7 +76,7 @@ namespace {
 
 SurfacePointer makeBackground(int width, int height, float scale)
 {
-    SurfacePointer surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    SurfacePointer surface(createImageSurface(CAIRO_FORMAT_ARGB32, width, height));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return nullptr;
     PanelBackground::paint(surface.get(), scale);

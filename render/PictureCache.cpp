@@ -2,6 +2,7 @@
 
 #include "platform/Image.h"
 #include "render/ImageResampling.h"
+#include "render/ImageSurface.h"
 
 #include <cstring>
 #include <tuple>
@@ -61,7 +62,7 @@ cairo_surface_t* PictureCache::picture(const UIImage& image, const Key& key, std
             CAIRO_FORMAT_ARGB32, pixels->width, pixels->height, pixels->stride));
         // Opaque pictures are kept without alpha, so drawing them at full opacity is a plain copy.
         cairo_format_t format = isOpaque(*pixels) ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32;
-        SurfacePointer target(cairo_image_surface_create(format, key.cropWidth, key.cropHeight));
+        SurfacePointer target(createImageSurface(format, key.cropWidth, key.cropHeight));
         ContextPointer painter(cairo_create(target.get()));
         cairo_t* cr = painter.get();
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);

@@ -1,5 +1,6 @@
 #include "render/PngEncoder.h"
 
+#include "platform/PixelMemory.h"
 #include "render/FramePixels.h"
 
 #include <libdeflate.h>
@@ -203,14 +204,14 @@ std::vector<std::uint8_t> encodePng(const Frame& frame, const PngSettings& setti
     const std::size_t height = std::size_t(pixels.height());
 
     // A frame of few colours, as the panel is without a photo, is written with a palette: a byte a
-    // pixel to compress instead of three. The buffer has room for the widest layout; it is left
-    // uninitialised, as every byte used is written and untouched memory costs the process nothing.
-    auto filtered = std::make_unique_for_overwrite<std::uint8_t[]>(height * (width * (opaque ? 3 : 4) + 1));
+    // pixel to compress instead of three. The buffer has room for the widest layout; untouched
+    // memory costs the process nothing.
+    PixelMemory filtered(height * (width * (opaque ? 3 : 4) + 1));
     PaletteBuilder palette;
     ColourType type = opaque ? Indexed : Rgba;
-    if (!filterRows(pixels, type, palette, settings.filter, filtered.get())) {
+    if (!filterRows(pixels, type, palette, settings.filter, filtered.data())) {
         type = Rgb;
-        filterRows(pixels, type, palette, settings.filter, filtered.get());
+        filterRows(pixels, type, palette, settings.filter, filtered.data());
     }
     const std::size_t filteredSize = height * (width * bytesPerPixel(type) + 1);
 
@@ -219,11 +220,11 @@ std::vector<std::uint8_t> encodePng(const Frame& frame, const PngSettings& setti
         throw std::runtime_error("cannot encode a PNG: no memory for the compressor");
     // The bound is never reached by much, so most of this buffer is never touched.
     std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), filteredSize);
-    auto compressed = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
-    std::size_t compressedSize = libdeflate_zlib_compress(compressor.get(), filtered.get(), filteredSize, compressed.get(), bound);
+    PixelMemory compressed(bound);
+    std::size_t compressedSize = libdeflate_zlib_compress(compressor.get(), filtered.data(), filteredSize, compressed.data(), bound);
     if (compressedSize == 0)
         throw std::runtime_error("cannot encode a PNG: the compressor failed");
-    filtered.reset();
+    filtered = PixelMemory();
 
     std::vector<std::uint8_t> out;
     out.reserve(compressedSize + 64 + 12 + palette.entries().size() + 12 * (compressedSize / kMaximumChunk));
@@ -237,7 +238,7 @@ std::vector<std::uint8_t> encodePng(const Frame& frame, const PngSettings& setti
     if (type == Indexed)
         appendChunk(out, "PLTE", palette.entries().data(), palette.entries().size());
     for (std::size_t at = 0; at < compressedSize; at += kMaximumChunk)
-        appendChunk(out, "IDAT", compressed.get() + at, std::min(kMaximumChunk, compressedSize - at));
+        appendChunk(out, "IDAT", compressed.data() + at, std::min(kMaximumChunk, compressedSize - at));
     appendChunk(out, "IEND", nullptr, 0);
     return out;
 }

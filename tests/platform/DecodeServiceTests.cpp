@@ -148,7 +148,7 @@ private:
 // The decoded pixels of an image drawn at kDrawn on this thread, copied, or nothing when it draws
 // nothing; and how many decodes the UI thread made for it.
 struct Drawn {
-    std::optional<std::vector<std::uint8_t>> pixels;
+    std::optional<PixelMemory> pixels;
     std::uint64_t uiDecodes { 0 };
 };
 
