@@ -292,7 +292,7 @@ void DecodeService::insertReady(const Key& key, std::shared_ptr<const DecodedIma
 {
     Entry entry;
     entry.decoding = false;
-    entry.bytes = pixels ? pixels->pixels.size() : 0;
+    entry.bytes = pixels ? pixels->pixels.footprint() : 0;
     entry.pixels = std::move(pixels);
     entry.lastUse = ++m_useCounter;
     entry.generation = m_generation;

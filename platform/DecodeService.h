@@ -41,8 +41,9 @@ public:
     using DrawnSize = std::function<std::optional<PixelSize>(CGSize pointSize)>;
 
     struct Configuration {
-        // Bytes of decoded pixels kept: a photo filling the panel's picture frame is about 0.9 MiB at
-        // scale 2 and 2.1 MiB at scale 3, so three or more of those beyond the ones on screen.
+        // Memory of decoded pixels kept: a photo filling the panel's picture frame is about 0.9 MiB
+        // at scale 2 and 2.1 MiB at scale 3, held in 2 and 4 MiB of whole huge pages, so two or more
+        // of those beyond the ones on screen.
         std::size_t budgetBytes { 8u << 20 };
         int workerCount { 1 };
         // Requests not yet started beyond this many are dropped, oldest first.

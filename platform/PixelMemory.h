@@ -25,6 +25,8 @@ public:
     const std::uint8_t* data() const { return m_data; }
     std::size_t size() const { return m_size; }
     bool empty() const { return m_size == 0; }
+    // The memory the block holds: its size, or its whole huge pages.
+    std::size_t footprint() const { return m_mappedBytes > 0 ? m_mappedBytes : m_size; }
     std::uint8_t& operator[](std::size_t index) { return m_data[index]; }
     const std::uint8_t& operator[](std::size_t index) const { return m_data[index]; }
 

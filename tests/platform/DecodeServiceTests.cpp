@@ -326,6 +326,24 @@ TEST(DecodeService, KeepsPicturesWithinItsBudgetNewestFirst)
     EXPECT_EQ(draw(paths[0]).uiDecodes, 1u);
 }
 
+// A picture of half a megabyte or more is held in whole huge pages: the budget counts the memory held.
+TEST(DecodeService, CountsLargePicturesByTheMemoryTheyHold)
+{
+    TestHome home;
+    constexpr PixelSize kLarge { 600, 400 }; // 960,000 bytes, held in 2 MiB.
+    std::vector<std::string> paths;
+    for (int i = 0; i < 4; ++i)
+        paths.push_back(home.addPhoto("p" + std::to_string(i) + ".JPG", { std::uint8_t(60 * i), 0, 0 }, kCameraRoll, kLarge.width, kLarge.height));
+    TestPlatform platform(home.path());
+    DecodeService::Configuration small;
+    small.budgetBytes = 5u << 20;
+    auto service = install(small);
+    for (const auto& path : paths)
+        waitUntilSettled(*service, service->prepareImage(path, fixedSize(kLarge)));
+    EXPECT_EQ(service->keptCount(), 2u) << "four pictures of 0.9 MiB would fit in 5 MiB by their size";
+    EXPECT_EQ(service->keptBytes(), 2 * PixelMemory::kHugePageBytes);
+}
+
 TEST(DecodeService, CancellingAndQuittingMidDecodeLeaveNothingBehind)
 {
     TestHome home;
