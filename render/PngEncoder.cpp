@@ -204,16 +204,18 @@ std::vector<std::uint8_t> encodePng(const Frame& frame, const PngSettings& setti
     const std::size_t height = std::size_t(pixels.height());
 
     // A frame of few colours, as the panel is without a photo, is written with a palette: a byte a
-    // pixel to compress instead of three. The buffer has room for the widest layout; untouched
-    // memory costs the process nothing.
-    PixelMemory filtered(height * (width * (opaque ? 3 : 4) + 1));
-    PaletteBuilder palette;
+    // pixel to compress instead of three. Its rows get a buffer of their own size, a third of the
+    // RGB rows', which a frame of more colours then makes.
     ColourType type = opaque ? Indexed : Rgba;
+    auto filteredBytes = [&](ColourType layout) { return height * (width * bytesPerPixel(layout) + 1); };
+    PixelMemory filtered(filteredBytes(type));
+    PaletteBuilder palette;
     if (!filterRows(pixels, type, palette, settings.filter, filtered.data())) {
         type = Rgb;
+        filtered = PixelMemory(filteredBytes(type));
         filterRows(pixels, type, palette, settings.filter, filtered.data());
     }
-    const std::size_t filteredSize = height * (width * bytesPerPixel(type) + 1);
+    const std::size_t filteredSize = filtered.size();
 
     std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(libdeflate_alloc_compressor(settings.level));
     if (!compressor)
