@@ -21,16 +21,17 @@ std::uint8_t* mapHugePages(std::size_t bytes, std::size_t& mappedBytes)
     void* raw = ::mmap(nullptr, length + kHuge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED)
         throw std::bad_alloc();
-    auto start = reinterpret_cast<std::uintptr_t>(raw);
-    std::uintptr_t aligned = (start + kHuge - 1) & ~(std::uintptr_t { kHuge } - 1);
-    if (aligned > start)
-        ::munmap(raw, aligned - start);
-    if (std::size_t tail = kHuge - (aligned - start); tail > 0)
-        ::munmap(reinterpret_cast<void*>(aligned + length), tail);
+    auto* base = static_cast<std::uint8_t*>(raw);
+    const std::size_t head = (kHuge - reinterpret_cast<std::uintptr_t>(raw) % kHuge) % kHuge;
+    std::uint8_t* aligned = base + head;
+    if (head > 0)
+        ::munmap(base, head);
+    if (std::size_t tail = kHuge - head; tail > 0)
+        ::munmap(aligned + length, tail);
     // Advice only: refused where huge pages are off, and the memory works the same without.
-    ::madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);
+    ::madvise(aligned, length, MADV_HUGEPAGE);
     mappedBytes = length;
-    return reinterpret_cast<std::uint8_t*>(aligned);
+    return aligned;
 }
 
 }
