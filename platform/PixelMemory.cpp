@@ -41,7 +41,7 @@ PixelMemory::PixelMemory(std::size_t bytes)
 {
     if (bytes == 0)
         return;
-    if (bytes >= kHugePageThreshold) {
+    if (kMapsLargeBlocks && bytes >= kHugePageThreshold) {
         m_data = mapHugePages(bytes, m_mappedBytes);
         return;
     }

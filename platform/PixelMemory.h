@@ -32,9 +32,21 @@ public:
 
     friend bool operator==(const PixelMemory&, const PixelMemory&);
 
-    // From this size on, memory comes in whole huge pages.
+    // From this size on, memory comes in whole huge pages, except under AddressSanitizer: it watches
+    // only the heap, and the decoders' tests and fuzzers rely on it to catch a write past a picture.
     static constexpr std::size_t kHugePageThreshold = std::size_t { 512 } << 10;
     static constexpr std::size_t kHugePageBytes = std::size_t { 2 } << 20;
+#if defined(__SANITIZE_ADDRESS__)
+    static constexpr bool kMapsLargeBlocks = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    static constexpr bool kMapsLargeBlocks = false;
+#else
+    static constexpr bool kMapsLargeBlocks = true;
+#endif
+#else
+    static constexpr bool kMapsLargeBlocks = true;
+#endif
 
 private:
     void release() noexcept;

@@ -29,8 +29,12 @@ TEST(PixelMemory, SmallAndLargeBlocksComeZeroedWritableAndLargeOnesOnAHugePageBo
         memory[0] = 1;
         memory[bytes - 1] = 2;
         EXPECT_EQ(memory[bytes - 1], 2) << bytes;
-        if (bytes >= PixelMemory::kHugePageThreshold) {
+        if (PixelMemory::kMapsLargeBlocks && bytes >= PixelMemory::kHugePageThreshold) {
             EXPECT_EQ(reinterpret_cast<std::uintptr_t>(memory.data()) % PixelMemory::kHugePageBytes, 0u) << bytes;
+            EXPECT_EQ(memory.footprint() % PixelMemory::kHugePageBytes, 0u) << bytes;
+            EXPECT_GE(memory.footprint(), bytes);
+        } else {
+            EXPECT_EQ(memory.footprint(), bytes);
         }
     }
     PixelMemory none(0);
