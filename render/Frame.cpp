@@ -11,8 +11,9 @@
 
 namespace orvessa {
 
-Frame::Frame(int width, int height)
-    : Frame(adopt(createImageSurface(CAIRO_FORMAT_ARGB32, width, height)))
+Frame::Frame(int width, int height, FrameMemory memory)
+    : Frame(adopt(memory == FrameMemory::HugePages ? createImageSurface(CAIRO_FORMAT_ARGB32, width, height)
+                                                   : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)))
 {
 }
 

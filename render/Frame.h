@@ -7,13 +7,22 @@ typedef struct _cairo_surface cairo_surface_t; // NOLINT(bugprone-reserved-ident
 
 namespace orvessa {
 
+// Where a frame's pixels live. Fresh huge pages suit a frame made once: its first write costs a few
+// page faults instead of hundreds. The heap suits frames made one after another, as a recording or
+// the window makes them: the allocator hands each the memory of the last, already touched, where
+// huge pages would be mapped, zeroed and unmapped at every frame.
+enum class FrameMemory {
+    HugePages,
+    Heap,
+};
+
 // One picture in memory: a cairo ARGB32 image surface, owned. Movable, not copyable; a moved-from
 // frame is empty (0 x 0, no surface).
 class Frame {
 public:
     // A transparent picture of the given size in pixels; throws std::runtime_error when cairo cannot
     // make one (a size beyond cairo's limits, no memory).
-    Frame(int width, int height);
+    Frame(int width, int height, FrameMemory = FrameMemory::HugePages);
     // Takes over a surface the caller made; throws std::runtime_error if it is in an error state.
     static Frame adopt(cairo_surface_t*);
     ~Frame();

@@ -79,7 +79,8 @@ Frame Renderer::render(const UIWindow& window, const std::vector<std::shared_ptr
     const CGRect& windowFrame = record.window;
     const std::vector<ViewRecord>& views = record.views;
 
-    Frame frame(int(std::lround(windowFrame.size.width * scale)), int(std::lround(windowFrame.size.height * scale)));
+    Frame frame(int(std::lround(windowFrame.size.width * scale)), int(std::lround(windowFrame.size.height * scale)),
+        m_use == RendererUse::SinglePicture ? FrameMemory::HugePages : FrameMemory::Heap);
     std::uint64_t frameNumber = ++caches.frameNumber;
     ContextPointer context(cairo_create(frame.surface()));
     cairo_t* cr = context.get();

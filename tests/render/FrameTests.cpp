@@ -21,23 +21,25 @@ void fill(orvessa::Frame& frame, double r, double g, double b, double a)
 
 TEST(Frame, StartsTransparentAtItsSizeSmallOrLarge)
 {
-    // 640 x 480 comes in huge pages, 7 x 5 from the heap.
-    for (auto [width, height] : { std::pair { 7, 5 }, std::pair { 640, 480 }, std::pair { 1001, 333 } }) {
-        orvessa::Frame frame(width, height);
-        EXPECT_EQ(frame.width(), width);
-        EXPECT_EQ(frame.height(), height);
-        EXPECT_EQ(cairo_image_surface_get_stride(frame.surface()), cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width));
-        bool transparent = true;
-        for (int y = 0; y < height; y += 7) {
-            for (int x = 0; x < width; x += 3)
-                transparent = transparent && frame.pixel(x, y) == 0u;
+    // Asked for huge pages, 640 x 480 gets them and 7 x 5 comes from the heap.
+    for (auto memory : { orvessa::FrameMemory::HugePages, orvessa::FrameMemory::Heap }) {
+        for (auto [width, height] : { std::pair { 7, 5 }, std::pair { 640, 480 }, std::pair { 1001, 333 } }) {
+            orvessa::Frame frame(width, height, memory);
+            EXPECT_EQ(frame.width(), width);
+            EXPECT_EQ(frame.height(), height);
+            EXPECT_EQ(cairo_image_surface_get_stride(frame.surface()), cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width));
+            bool transparent = true;
+            for (int y = 0; y < height; y += 7) {
+                for (int x = 0; x < width; x += 3)
+                    transparent = transparent && frame.pixel(x, y) == 0u;
+            }
+            EXPECT_TRUE(transparent) << width << " x " << height;
+            EXPECT_EQ(frame.pixel(width - 1, height - 1), 0u);
+            fill(frame, 0, 0, 1, 1);
+            EXPECT_EQ(frame.pixel(width - 1, height - 1), 0xFF0000FFu);
+            orvessa::Frame moved = std::move(frame);
+            EXPECT_EQ(moved.pixel(0, 0), 0xFF0000FFu);
         }
-        EXPECT_TRUE(transparent) << width << " x " << height;
-        EXPECT_EQ(frame.pixel(width - 1, height - 1), 0u);
-        fill(frame, 0, 0, 1, 1);
-        EXPECT_EQ(frame.pixel(width - 1, height - 1), 0xFF0000FFu);
-        orvessa::Frame moved = std::move(frame);
-        EXPECT_EQ(moved.pixel(0, 0), 0xFF0000FFu);
     }
 }
 
