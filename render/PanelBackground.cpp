@@ -9,6 +9,8 @@
 
 namespace orvessa {
 
+constexpr std::size_t kGrainPeriod = 128;
+
 // A dark slate that deepens downwards with a fine grain and faint horizontal threads, so large flat
 // areas do not band. Fixed, so every frame and every run look the same.
 void PanelBackground::paint(cairo_surface_t* surface, float scale)
@@ -50,11 +52,15 @@ void PanelBackground::paint(cairo_surface_t* surface, float scale)
         }
     }
     std::uint32_t seed = 0x9e3779b9u;
+    std::array<std::uint8_t, kGrainPeriod> rowGrain {};
     for (int y = 0; y < height; ++y) {
         const auto& pick = picks[(y / std::max(1, int(scale))) % 3 == 0 ? 1 : 0];
+        for (auto& grain : rowGrain) {
+            seed = seed * 1664525u + 1013904223u;
+            grain = pick[seed >> 29];
+        }
         unsigned char* pixel = data + std::ptrdiff_t(y) * stride;
         for (int x = 0; x < width; ++x, pixel += 4) {
-            seed = seed * 1664525u + 1013904223u;
             // The words are native-endian ARGB; alpha is whichever byte holds bits 24 to 31.
             std::uint32_t word;
             std::memcpy(&word, pixel, sizeof word);
@@ -66,7 +72,7 @@ void PanelBackground::paint(cairo_surface_t* surface, float scale)
                 wordsFor = word;
                 haveWords = true;
             }
-            std::memcpy(pixel, &grainedWords[pick[seed >> 29]], sizeof(std::uint32_t));
+            std::memcpy(pixel, &grainedWords[rowGrain[std::size_t(x) % kGrainPeriod]], sizeof(std::uint32_t));
         }
     }
     cairo_surface_mark_dirty(surface);

@@ -222,10 +222,10 @@ TEST(CommandOutput, WriteFailuresNameTheReasonAndLeaveNoFile)
 
     if (!namespacesAvailable())
         GTEST_SKIP() << "no user and mount namespaces here (unshare -rm), so no small full file system to write to";
-    // A 16 KiB file system, mounted only inside the namespace the command runs in.
+    // A 4 KiB file system (one page), mounted only inside the namespace the command runs in.
     auto full = setup.out.makeFolder("full");
     auto inNamespace = [&](const std::string& command, const fs::path& listed) {
-        return shell("unshare -rm sh -c \"mount -t tmpfs -o size=16k none " + quote(full) + " && { " + command + "; status=\\$?; ls -A " + quote(listed) + "; exit \\$status; }\"");
+        return shell("unshare -rm sh -c \"mount -t tmpfs -o size=4k none " + quote(full) + " && { " + command + "; status=\\$?; ls -A " + quote(listed) + "; exit \\$status; }\"");
     };
     Result snapshot = inNamespace("{orvessa} snapshot --at 0 " + setup.common() + " --out " + quote(full / "s.png"), full);
     EXPECT_EQ(snapshot.status, 1) << snapshot.err;
