@@ -19,6 +19,10 @@ file(WRITE ${CMAKE_BINARY_DIR}/packaging/copyright
 "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
 Upstream-Name: orvessa
 Upstream-Contact: ${ORVESSA_MAINTAINER}
+Comment: The orvessa program has three libraries linked in, as Debian builds them
+ (their sources and copyright files are in Debian's archive): libdeflate
+ (Expat), libwebp (BSD-3-clause) and cairo, taken under the Mozilla Public
+ License 1.1, the second of its two licences.
 
 Files: *
 Copyright: 2026 The Orvessa developers
