@@ -7,9 +7,9 @@
 // pages where the kernel grants them: a picture of a megabyte or more touches hundreds of small pages
 // when it is first written, and on a virtual machine each of those faults costs some ten
 // microseconds, more than drawing the picture; a huge page costs one fault. A block is rounded up to
-// whole huge pages, so one of half a megabyte may hold up to four times its size while it lives. Where the kernel grants
-// none (or is told never to), the same memory is used in small pages, so the choice is safe to make
-// everywhere. Copies are deep.
+// whole huge pages, so one of half a megabyte may hold up to four times its size while it lives.
+// Where the kernel grants none (or is told never to), the same memory is used in small pages, so the
+// choice is safe to make everywhere. Copies are deep.
 class PixelMemory {
 public:
     PixelMemory() = default;

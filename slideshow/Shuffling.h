@@ -4,8 +4,6 @@
 #include "platform/Random.h"
 
 #include <cstdint>
-#include <utility>
-#include <vector>
 
 // Forward Fisher-Yates over the whole list: position i takes an entry drawn from i to n - 1. It draws
 // exactly n numbers and makes exactly n exchanges, the last of the final position with itself; no
@@ -17,15 +15,6 @@ void shuffleEntries(std::uint32_t n, SwapEntries swapEntries)
         std::uint32_t r = libSystem::arc4random() % (n - i);
         swapEntries(i, i + r);
     }
-}
-
-template<typename T>
-void shuffle(std::vector<T>& list)
-{
-    shuffleEntries(static_cast<std::uint32_t>(list.size()), [&](std::uint32_t a, std::uint32_t b) {
-        using std::swap;
-        swap(list[a], list[b]);
-    });
 }
 
 inline void shuffle(PathList& list)

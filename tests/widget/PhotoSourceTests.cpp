@@ -10,11 +10,20 @@
 #include <algorithm>
 #include <set>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 using testing_support::TestHome;
 using testing_support::TestPlatform;
 
 namespace {
+
+// The same exchanges over any list: the reference the image list's shuffle is held to.
+template<typename T>
+void shuffle(std::vector<T>& list)
+{
+    shuffleEntries(static_cast<std::uint32_t>(list.size()), [&](std::uint32_t a, std::uint32_t b) { std::swap(list[a], list[b]); });
+}
 
 SlideshowSettings settingsFor(const TestHome& home)
 {
